@@ -1,0 +1,233 @@
+#include "PluginProcessor.h"
+
+#include "../editor/PluginEditor.h"
+#include "DelayNative.h"
+
+#include <optional>
+
+namespace
+{
+struct FloatParameterSpec
+{
+    const char* id;
+    float defaultValue;
+};
+
+// Host index order; the IDs are part of every saved project and must never change.
+constexpr FloatParameterSpec floatParameterSpecs[] = {
+    { "Mix", 0.5f },
+    { "Sync", 0.6f },
+    { "Feedback", 0.22f },
+    { "Balance", 0.5f },
+    { "Width", 0.0f },
+    { "Drive", 0.0f },
+    { "Dark", 0.0f },
+    { "Bright", 0.0f },
+    { "MS", 0.1f },
+};
+
+constexpr const char* boolParameterIds[] = { "Bypass", "Triplet", "TempoChanger", "Dotted" };
+
+constexpr const char* stateTag = "Delay";
+constexpr const char* sizeChangerAttribute = "sizechanger";
+
+// A stored number that is not finite is ignored, so a damaged project cannot put NaN into the
+// engine. Anything else is narrowed to a float range wide enough that setValue's own clamping
+// gives the same result as the unbounded value would.
+std::optional<float> readStoredNumber (const juce::XmlElement& element, const char* name)
+{
+    const auto value = element.getDoubleAttribute (name, 0.0);
+
+    if (std::isnan (value))
+        return std::nullopt;
+
+    return static_cast<float> (juce::jlimit (-4.0, 4.0, value));
+}
+} // namespace
+
+OvelanAudioProcessor::OvelanAudioProcessor()
+    : juce::AudioProcessor (BusesProperties()
+                                .withInput ("Input", juce::AudioChannelSet::stereo(), false)
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), false))
+{
+    floatParameters = new std::vector<FloatParameter*>();
+
+    for (const auto& spec : floatParameterSpecs)
+        parameterNames.emplace_back (spec.id);
+
+    for (size_t i = 0; i < parameterNames.size(); ++i)
+    {
+        const juce::String id (parameterNames[i]);
+        const auto defaultValue = floatParameterSpecs[i].defaultValue;
+
+        // "MS" is continuous: typed milliseconds must survive unrounded.
+        auto* parameter = id == "MS"
+            ? new FloatParameter (id, id, juce::NormalisableRange<float> (0.0f, 1.0f), defaultValue)
+            : new FloatParameter (id, id, 0.0f, 1.0f, defaultValue);
+        addParameter (parameter);
+        floatParameters->push_back (parameter);
+    }
+
+    boolParameters = new std::vector<BoolParameter*>();
+
+    for (const auto* id : boolParameterIds)
+    {
+        auto* parameter = new BoolParameter (id, id, false);
+        addParameter (parameter);
+        boolParameters->push_back (parameter);
+    }
+
+    delayProcess = std::make_unique<DelayProcess> (floatParameters, boolParameters);
+    bypassCleared = false;
+
+    sizeChanger = std::make_unique<juce::AudioParameterFloat> ("SIZE_CHANGER",
+                                                               "size changer",
+                                                               juce::NormalisableRange<float> (0.0f, 2.0f, 0.01f),
+                                                               0.5f);
+    asHostParameter (sizeChanger.get()).setValue (0.5f);
+}
+
+OvelanAudioProcessor::~OvelanAudioProcessor()
+{
+    delete floatParameters;
+    floatParameters = nullptr;
+    delete boolParameters;
+    boolParameters = nullptr;
+
+    parameterNames.clear();
+    delayProcess.reset();
+    sizeChanger.reset();
+}
+
+const juce::String OvelanAudioProcessor::getName() const
+{
+    return "Kestrin Studio Echovane";
+}
+
+void OvelanAudioProcessor::releaseResources()
+{
+}
+
+bool OvelanAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    // The engine works on exactly one stereo pair; a disabled pair (the buses' starting state)
+    // is accepted so that hosts can activate them.
+    const auto& input = layouts.getMainInputChannelSet();
+    const auto& output = layouts.getMainOutputChannelSet();
+
+    if (input.isDisabled() && output.isDisabled())
+        return true;
+
+    return input == juce::AudioChannelSet::stereo() && output == juce::AudioChannelSet::stereo();
+}
+
+double OvelanAudioProcessor::getTailLengthSeconds() const
+{
+    return 0.0;
+}
+
+bool OvelanAudioProcessor::acceptsMidi() const
+{
+    return false;
+}
+
+bool OvelanAudioProcessor::producesMidi() const
+{
+    return false;
+}
+
+bool OvelanAudioProcessor::isMidiEffect() const
+{
+    return false;
+}
+
+juce::AudioProcessorEditor* OvelanAudioProcessor::createEditor()
+{
+    return new OvelanAudioProcessorEditor (*this);
+}
+
+bool OvelanAudioProcessor::hasEditor() const
+{
+    return true;
+}
+
+int OvelanAudioProcessor::getNumPrograms()
+{
+    return 1;
+}
+
+int OvelanAudioProcessor::getCurrentProgram()
+{
+    return 0;
+}
+
+void OvelanAudioProcessor::setCurrentProgram (int)
+{
+}
+
+const juce::String OvelanAudioProcessor::getProgramName (int)
+{
+    return {};
+}
+
+void OvelanAudioProcessor::changeProgramName (int, const juce::String&)
+{
+}
+
+void OvelanAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::XmlElement state (stateTag);
+
+    for (size_t i = 0; i < parameterNames.size(); ++i)
+        state.setAttribute (juce::String (parameterNames[i]), static_cast<double> (floatParameters->at (i)->get()));
+
+    for (auto* parameter : *boolParameters)
+        state.setAttribute (parameter->getParameterID(), static_cast<double> (asHostParameter (parameter).getValue()));
+
+    state.setAttribute (sizeChangerAttribute, static_cast<double> (sizeChanger->get()));
+
+    copyXmlToBinary (state, destData);
+}
+
+void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    const auto state = getXmlFromBinary (data, sizeInBytes);
+
+    if (state == nullptr)
+        return;
+
+    if (state->hasTagName (stateTag))
+    {
+        for (size_t i = 0; i < parameterNames.size(); ++i)
+            if (const auto value = readStoredNumber (*state, parameterNames[i].c_str()))
+                asHostParameter (floatParameters->at (i)).setValue (*value);
+
+        for (auto* parameter : *boolParameters)
+            asHostParameter (parameter).setValue (state->getBoolAttribute (parameter->getParameterID(), false) ? 1.0f : 0.0f);
+    }
+
+    if (const auto step = readStoredNumber (*state, sizeChangerAttribute))
+    {
+        if (*step != sizeChanger->get())
+        {
+            const auto normalised = sizeChanger->convertTo0to1 (*step);
+            asHostParameter (sizeChanger.get()).setValue (normalised);
+            sizeChanger->sendValueChangedMessageToListeners (normalised);
+        }
+    }
+}
+
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new OvelanAudioProcessor();
+}
+
+void OvelanAudioProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
+{
+    preparedSampleRate = sampleRate;
+    preparedBlockSize = maximumExpectedSamplesPerBlock;
+}
+
+void OvelanAudioProcessor::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&)
+{
+}

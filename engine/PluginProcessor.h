@@ -1,0 +1,75 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class DelayProcess;
+
+/** A host parameter that answers true to isMetaParameter; everything else is the JUCE class's. */
+template<typename ParameterType>
+class MetaParameter final : public ParameterType
+{
+public:
+    using ParameterType::ParameterType;
+
+    bool isMetaParameter() const override { return true; }
+};
+
+/** JUCE keeps setValue private in its parameter classes; the plain write goes through the base. */
+inline juce::AudioProcessorParameter& asHostParameter (juce::AudioProcessorParameter* parameter)
+{
+    return *parameter;
+}
+
+using FloatParameter = MetaParameter<juce::AudioParameterFloat>;
+using BoolParameter = MetaParameter<juce::AudioParameterBool>;
+
+class OvelanAudioProcessor final : public juce::AudioProcessor
+{
+public:
+    OvelanAudioProcessor();
+    ~OvelanAudioProcessor() override;
+
+    const juce::String getName() const override;
+
+    void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    using juce::AudioProcessor::processBlock;
+
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    bool isMidiEffect() const override;
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    // Handed to the editor's controls; the parameters themselves belong to juce::AudioProcessor.
+    std::vector<FloatParameter*>* floatParameters = nullptr;
+    std::vector<BoolParameter*>* boolParameters = nullptr;
+    std::unique_ptr<juce::AudioParameterFloat> sizeChanger;
+
+private:
+    bool bypassCleared = false;
+    std::unique_ptr<DelayProcess> delayProcess;
+    std::vector<std::string> parameterNames;
+    double preparedSampleRate = 0.0;
+    double preparedBlockSize = 0.0;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvelanAudioProcessor)
+};
