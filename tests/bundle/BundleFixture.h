@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComponentState.h"
 #include "PluginLoader.h"
 
 #include <gtest/gtest.h>
@@ -16,5 +17,11 @@ inline juce::File builtBundle()
 inline std::unique_ptr<juce::AudioPluginInstance> loadBuiltBundle (double sampleRate = 48000.0, int blockSize = 512)
 {
     return echovane::host::loadBundle (builtBundle(), sampleRate, blockSize);
+}
+/** The plug-in's own state block, as the host receives it, without JUCE's trailer. */
+inline std::unique_ptr<juce::XmlElement> savedElement (juce::AudioPluginInstance& plugin)
+{
+    const auto state = echovane::host::readComponentState (plugin);
+    return juce::AudioProcessor::getXmlFromBinary (state.getData(), static_cast<int> (state.getSize()));
 }
 } // namespace echovane::testing
