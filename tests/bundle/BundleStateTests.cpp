@@ -127,6 +127,7 @@ TEST_F (BundleState, RestoreRulesForDamagedAndUnusualBlocks)
         { "a length field of 0", withLengthField (valid, 0), baseline },
         { "a negative length field", withLengthField (valid, -5), baseline },
         { "text that does not parse", binaryXmlBlock ("Delay Mix=0.3"), baseline },
+        { "text ending in a cut-short UTF-8 sequence", binaryXmlBlock ("<Delay Mix=\"0.3\"/> \xf0"), baseline },
         { "an element that is never closed", binaryXmlBlock ("<Delay Mix=\"0.3\"><Inner>"), baseline },
         { "only Mix", stateBlockWithElement ("<Delay Mix=\"0.257\"/>"), withChanges (zeros, { { "Mix", 0.26 } }) },
         { "the tag in lower case", stateBlockWithElement ("<delay Mix=\"0.257\" sizechanger=\"1\"/>"), withChanges (zeros, { { "Mix", 0.26 }, { "sizechanger", 1 } }) },
@@ -142,6 +143,8 @@ TEST_F (BundleState, RestoreRulesForDamagedAndUnusualBlocks)
           withChanges (zeros, { { "Mix", 0.33 }, { "MS", 0.4567 }, { "Dark", 0.58 }, { "Width", 0.5 }, { "sizechanger", 2 } }) },
         { "infinities", stateBlockWithElement ("<Delay Mix=\"inf\" Feedback=\"-inf\" Bright=\"1e999\" sizechanger=\"-inf\"/>"),
           withChanges (zeros, { { "Mix", 1 }, { "Feedback", 0 }, { "Bright", 1 }, { "sizechanger", 0 } }) },
+        { "exponents of many digits", stateBlockWithElement ("<Delay Mix=\"1e99999999999\" Sync=\"5e-99999999999\" Drive=\"3e-0000000000001\" sizechanger=\"7E+00044444444444\"/>"),
+          withChanges (zeros, { { "Mix", 1 }, { "Sync", 0 }, { "Drive", 0.3 }, { "sizechanger", 2 } }) },
     };
 
     for (const auto& restoreCase : cases)

@@ -235,10 +235,11 @@ TEST (ProcessorState, RandomAndMutatedBlocksKeepEveryValueFiniteAndInRange)
     OvelanAudioProcessor processor;
     std::mt19937 random (20261210);
     const auto seed = binaryXmlBlock (defaultStateText);
-    const std::string numberTexts[] = { "nan", "-nan", "inf", "-inf", "1e999", "-1e999", "NaN", "  7", "-0.5", "0x10", "" };
+    const std::string numberTexts[] = { "nan", "-nan", "inf", "-inf", "1e999", "-1e999", "NaN", "  7", "-0.5", "0x10", "",
+                                        "1e99999999999", "2e-00000000000000000000000000001", "1E+0000044444444444" };
     const std::string names[] = { "Mix", "Sync", "Feedback", "Balance", "Width", "Drive", "Dark", "Bright", "MS", "Bypass", "sizechanger" };
 
-    for (int round = 0; round < 20000; ++round)
+    for (int round = 0; round < 50000; ++round)
     {
         juce::MemoryBlock block;
 
