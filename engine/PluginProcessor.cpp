@@ -39,7 +39,7 @@ juce::String withTameExponents (const juce::String& text)
     juce::String result;
     auto p = text.getCharPointer();
 
-    while (!p.isEmpty())
+    while (! p.isEmpty())
     {
         const auto c = p.getAndAdvance();
         result += juce::String::charToString (c);
@@ -245,7 +245,7 @@ void OvelanAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (!holdsValidText (data, sizeInBytes))
+    if (! holdsValidText (data, sizeInBytes))
         return;
 
     const auto state = getXmlFromBinary (data, sizeInBytes);

@@ -52,7 +52,7 @@ CommandArguments::CommandArguments (std::vector<std::string> args,
             continue;
         }
 
-        if (!single && !repeatable)
+        if (! single && ! repeatable)
             throw UsageError ("unknown option " + arg);
 
         std::string optionValue;
@@ -66,7 +66,7 @@ CommandArguments::CommandArguments (std::vector<std::string> args,
 
         auto& slot = options[arg];
 
-        if (single && !slot.empty())
+        if (single && ! slot.empty())
             throw UsageError ("option " + arg + " given twice");
 
         slot.push_back (optionValue);
@@ -115,7 +115,7 @@ bool CommandArguments::flag (const std::string& name) const
 
 double CommandArguments::number (const std::string& option, double fallback, double minimum, double maximum) const
 {
-    if (!has (option))
+    if (! has (option))
         return fallback;
 
     const auto result = parseNumber (value (option), option);
@@ -146,7 +146,7 @@ double parseNumber (const std::string& text, const std::string& what)
     char* end = nullptr;
     const auto result = std::strtod (text.c_str(), &end);
 
-    if (end != text.c_str() + text.size() || errno == ERANGE || !std::isfinite (result))
+    if (end != text.c_str() + text.size() || errno == ERANGE || ! std::isfinite (result))
         throw UsageError (what + ": '" + text + "' is not a number");
 
     return result;
@@ -156,7 +156,7 @@ juce::File bundleArgument (const std::string& path)
 {
     const auto file = fileArgument (path);
 
-    if (!file.exists())
+    if (! file.exists())
         throw UsageError ("no plug-in bundle at '" + path + "'");
 
     return file;

@@ -20,7 +20,7 @@ juce::MemoryBlock readComponentState (juce::AudioPluginInstance& plugin)
 
     juce::MemoryBlock state;
 
-    if (component == nullptr || !state.fromBase64Encoding (component->getAllSubText()))
+    if (component == nullptr || ! state.fromBase64Encoding (component->getAllSubText()))
         throw CommandFailure ("the plug-in returned no component state");
 
     return state;

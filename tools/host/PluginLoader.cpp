@@ -43,7 +43,7 @@ std::unique_ptr<juce::AudioPluginInstance> loadBundle (const juce::File& bundle,
     juce::VST3PluginFormat format;
     juce::OwnedArray<juce::PluginDescription> types;
 
-    if (!format.fileMightContainThisPluginType (bundle.getFullPathName()))
+    if (! format.fileMightContainThisPluginType (bundle.getFullPathName()))
         throw CommandFailure ("'" + bundle.getFullPathName().toStdString() + "' is not a VST3 bundle");
 
     format.findAllTypesForFile (types, bundle.getFullPathName());

@@ -24,7 +24,7 @@ int save (const std::vector<std::string>& args)
 
     const auto state = readComponentState (*plugin);
 
-    if (!file.replaceWithData (state.getData(), state.getSize()))
+    if (! file.replaceWithData (state.getData(), state.getSize()))
         throw CommandFailure ("could not write '" + file.getFullPathName().toStdString() + "'");
 
     std::cout << "wrote " << state.getSize() << " bytes of state to " << file.getFullPathName() << "\n";
@@ -40,7 +40,7 @@ int load (const std::vector<std::string>& args)
 
     juce::MemoryBlock state;
 
-    if (!file.existsAsFile() || !file.loadFileAsData (state))
+    if (! file.existsAsFile() || ! file.loadFileAsData (state))
         throw UsageError ("cannot read state file '" + arguments.positional (1, "FILE") + "'");
 
     auto plugin = loadBundle (bundle);
