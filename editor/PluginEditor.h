@@ -1,7 +1,30 @@
 #pragma once
 
 #include "../engine/PluginProcessor.h"
+#include "DownGLowBarComponent.h"
+#include "UpperGlowBarComponent.h"
+#include "WindowSizeChangerComponent.h"
 
+#include <memory>
+
+/** Where the editor puts each of its children at a given size: fixed fractions of the editor's
+    width and height, truncated to whole pixels, with negative sizes counting as zero. */
+struct EditorLayout
+{
+    juce::Rectangle<int> downGlowBar;
+    juce::Rectangle<int> upperGlowBar;
+    juce::Rectangle<int> controlRow;
+    juce::Rectangle<int> updateNotice;
+    juce::Rectangle<int> infoHotspot;
+    juce::Rectangle<int> sizeChanger;
+
+    /** `sizeChangerAspect` is the size-changer plate's height over its width. */
+    static EditorLayout forSize (int width, int height, float sizeChangerAspect);
+};
+
+/** The plug-in's own window: the background picture under a dark veil, the two glow bars and
+    the size changer, all laid out proportionally to whatever size the host or the size changer
+    gives it. */
 class OvelanAudioProcessorEditor final : public juce::AudioProcessorEditor
 {
 public:
@@ -12,7 +35,18 @@ public:
     void resized() override;
 
 private:
+    std::unique_ptr<juce::Drawable> backgroundPicture;
+    // Never drawn: its proportions give the size changer's.
+    std::unique_ptr<juce::Drawable> sizeChangerPicture;
     OvelanAudioProcessor& processorRef;
+
+    // Declaration order is destruction order in reverse. The control row, the update notice and
+    // the info hotspot belong after the size changer, in that order, so that the hotspot's panels
+    // leave the editor first and the update thread stops before the controls go.
+    std::unique_ptr<DownGLowBarComponent> downGlowBar;
+    std::unique_ptr<UpperGlowBarComponent> upperGlowBar;
+    std::unique_ptr<WindowSizeChangerComponent> windowSizeChanger;
+    int editorBaseWidth = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvelanAudioProcessorEditor)
 };

@@ -19,6 +19,8 @@ struct Command
 
 int runInfo (const std::vector<std::string>& args);
 int runState (const std::vector<std::string>& args);
+int runSnapshot (const std::vector<std::string>& args);
+int runOpen (const std::vector<std::string>& args);
 
 const std::vector<Command>& allCommands();
 } // namespace echovane::host

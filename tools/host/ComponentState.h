@@ -9,6 +9,11 @@ namespace echovane::host
     envelope of its own, which these two functions take off and put back on. */
 juce::MemoryBlock readComponentState (juce::AudioPluginInstance& plugin);
 
+/** The plug-in's own block without JUCE's trailer (int64 0, private data, int64 size of the
+    private data, "JUCEPrivateData"), as JUCE's VST3 client hands it to the processor. A block
+    without a well-formed trailer comes back unchanged. */
+juce::MemoryBlock withoutJuceTrailer (const juce::MemoryBlock& state);
+
 /** Hands exactly these bytes to the component's setState, and the controller's
     setComponentState, as a host restoring a project does. */
 void writeComponentState (juce::AudioPluginInstance& plugin, const juce::MemoryBlock& state);

@@ -1,0 +1,50 @@
+#include "DownGLowBarComponent.h"
+
+#include <BinaryData.h>
+
+DelayLogoComponent::DelayLogoComponent()
+{
+    picture = juce::Drawable::createFromImageData (BinaryData::product_logo_png, BinaryData::product_logo_pngSize);
+}
+
+DelayLogoComponent::~DelayLogoComponent() = default;
+
+void DelayLogoComponent::paint (juce::Graphics& g)
+{
+    picture->drawWithin (g, juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (getWidth()), static_cast<float> (getHeight())), juce::RectanglePlacement::stretchToFit, 1.0f);
+}
+
+void DelayLogoComponent::resized()
+{
+}
+
+DownGLowBarComponent::DownGLowBarComponent()
+{
+    glowPicture = juce::Drawable::createFromImageData (BinaryData::glow_bar_bottom_png, BinaryData::glow_bar_bottom_pngSize);
+    logoShapePicture = juce::Drawable::createFromImageData (BinaryData::product_logo_png, BinaryData::product_logo_pngSize);
+    productLogo = std::make_unique<DelayLogoComponent>();
+    addAndMakeVisible (productLogo.get());
+}
+
+DownGLowBarComponent::~DownGLowBarComponent() = default;
+
+void DownGLowBarComponent::paint (juce::Graphics& g)
+{
+    glowPicture->drawWithin (g, juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (getWidth()), static_cast<float> (getHeight())), juce::RectanglePlacement::stretchToFit, 1.0f);
+}
+
+void DownGLowBarComponent::resized()
+{
+    const auto wf = static_cast<float> (getWidth());
+    const auto hf = static_cast<float> (getHeight());
+
+    // The logo is as tall as its proportions give for 15 % of the bar, but drawn 1.5 times as
+    // wide; its height follows the bar's width alone, and the bar clips what overhangs.
+    const auto logoWidth = static_cast<float> (static_cast<double> (wf) * 0.15);
+    const auto ratio = static_cast<float> (logoShapePicture->getHeight()) / static_cast<float> (logoShapePicture->getWidth());
+
+    productLogo->setBounds (static_cast<int> (wf * 0.66f),
+                            static_cast<int> (static_cast<double> (hf) * 0.03),
+                            static_cast<int> (static_cast<double> (logoWidth) * 1.5),
+                            static_cast<int> (ratio * logoWidth));
+}
