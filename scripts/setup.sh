@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config git
+    build-essential cmake ninja-build pkg-config git python3
     juce-modules-source
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format

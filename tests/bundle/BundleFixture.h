@@ -18,6 +18,15 @@ inline std::unique_ptr<juce::AudioPluginInstance> loadBuiltBundle (double sample
 {
     return echovane::host::loadBundle (builtBundle(), sampleRate, blockSize);
 }
+/** JUCE's VST3 client closes every state it hands the host with this mark. */
+inline bool endsWithJuceTrailer (const juce::MemoryBlock& state)
+{
+    const juce::String mark ("JUCEPrivateData");
+    const auto length = static_cast<size_t> (mark.length());
+    return state.getSize() > length
+        && juce::String::fromUTF8 (static_cast<const char*> (state.getData()) + state.getSize() - length, mark.length()) == mark;
+}
+
 /** The plug-in's own state block, as the host receives it, without JUCE's trailer. */
 inline std::unique_ptr<juce::XmlElement> savedElement (juce::AudioPluginInstance& plugin)
 {

@@ -27,8 +27,22 @@ GREEN = "#00FFDA"
 font = Lettering()
 
 
-def svg(width, height, title, body, defs=""):
-    w, h = fmt(width), fmt(height)
+def size(v):
+    """A picture dimension, exact to the five decimals the editor's proportions are given in."""
+    return ("%.5f" % v).rstrip("0").rstrip(".")
+
+
+def svg(width, height, title, body, defs="", area=True):
+    """An SVG document of the given size.
+
+    With `area`, an invisible rectangle covers the whole view box first. JUCE measures an SVG
+    drawable by the shapes it contains (getDrawableBounds, getWidth, and the placement in
+    drawWithin), not by its view box; the rectangle makes that measure the full view box, so
+    every picture is placed and sized as drawn here, gaps and margins included.
+    """
+    w, h = size(width), size(height)
+    if area:
+        body = '<rect x="0" y="0" width="%s" height="%s" fill="none"/>\n%s' % (w, h, body)
     out = ['<?xml version="1.0" encoding="UTF-8"?>',
            '<svg xmlns="http://www.w3.org/2000/svg" width="%s" height="%s" viewBox="0 0 %s %s">'
            % (w, h, w, h),
@@ -70,7 +84,7 @@ def button_frame():
             '<stop offset="1" stop-color="%s" stop-opacity="0.55"/></linearGradient>' % (h, h, BLUE, BLUE))
     body = "\n".join([
         '<rect x="3" y="3" width="168" height="65" rx="11" ry="11" fill="none" stroke="%s" '
-        'stroke-opacity="0.16" stroke-width="6"/>' % BLUE,
+        'stroke-opacity="0.16" stroke-width="5.4"/>' % BLUE,
         '<rect x="3" y="3" width="168" height="65" rx="11" ry="11" fill="url(#face)" '
         'stroke="url(#edge)" stroke-width="3"/>',
         '<rect x="9" y="9" width="156" height="53" rx="7" ry="7" fill="none" stroke="%s" '
@@ -148,7 +162,9 @@ def close_mark():
 
 def maker_lettering():
     w, h = 217.14545, 18.04744
-    d, _ = font.fit("Kestrin Studio", (0.6, 0.6, w - 1.2, h - 1.2), tracking=40)
+    box = (0.6, 0.6, w - 1.2, h - 1.2)
+    # letter-spaced so that the line fills the whole box at the full height
+    d, _ = font.fit("Kestrin Studio", box, tracking=font.tracking_to_fill("Kestrin Studio", box))
     return svg(w, h, "Maker lettering: Kestrin Studio", '<path d="%s" fill="%s"/>' % (d, BLUE))
 
 

@@ -142,6 +142,20 @@ class Lettering:
         self._draw(bp, text, x, baseline, size, stretch, tracking)
         return pen.d(), bp.bounds
 
+    def tracking_to_fill(self, text, box, stretch=1.0):
+        """The tracking (font units) that gives `text` the width-to-height ratio of `box`."""
+        target = box[2] / box[3]
+
+        def ratio(t):
+            _, b = self.path(text, 0, 0, self.upm, stretch, t)
+            return (b[2] - b[0]) / (b[3] - b[1])
+
+        lo, hi = -200.0, 2000.0
+        for _ in range(60):
+            mid = (lo + hi) / 2
+            lo, hi = (mid, hi) if ratio(mid) < target else (lo, mid)
+        return (lo + hi) / 2
+
     def fit(self, text, box, stretch=1.0, tracking=0.0, align="centre"):
         """Path data of `text` scaled so that its outline fits inside box = (x, y, w, h).
 
