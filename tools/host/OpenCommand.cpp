@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "EditorWindow.h"
 #include "PluginLoader.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -17,33 +18,26 @@ extern "C" void requestClose (int)
     closeRequested = 1;
 }
 
-/** A desktop window around the hosted editor, as a DAW shows a plug-in: the window follows the
-    editor's size (the plug-in resizing its view), and the editor follows the window's (the user
-    or a window manager resizing it). */
-class EditorWindow final : public juce::DocumentWindow
-    , private juce::Timer
+/** Ends the dispatch loop when the user closes the window, when the process is asked to stop,
+    or when the given time is up. */
+class CloseWatch final : private juce::Timer
 {
 public:
-    EditorWindow (const juce::String& title, juce::Component& editor, double secondsToStayOpen)
-        : juce::DocumentWindow (title, juce::Colours::black, juce::DocumentWindow::closeButton)
-        , closeAt (secondsToStayOpen > 0.0 ? juce::Time::getMillisecondCounterHiRes() + secondsToStayOpen * 1000.0 : 0.0)
+    explicit CloseWatch (double secondsToStayOpen)
+        : closeAt (secondsToStayOpen > 0.0 ? juce::Time::getMillisecondCounterHiRes() + secondsToStayOpen * 1000.0 : 0.0)
     {
-        setUsingNativeTitleBar (true);
-        setContentNonOwned (&editor, true);
-        setResizable (true, false);
-        setTopLeftPosition (0, 0);
-        setVisible (true);
         startTimer (20);
     }
 
-    ~EditorWindow() override
+    ~CloseWatch() override
     {
-        clearContentComponent();
+        stopTimer();
     }
 
-    void closeButtonPressed() override
+    void close()
     {
-        close();
+        stopTimer();
+        juce::MessageManager::getInstance()->stopDispatchLoop();
     }
 
 private:
@@ -51,12 +45,6 @@ private:
     {
         if (closeRequested != 0 || (closeAt > 0.0 && juce::Time::getMillisecondCounterHiRes() >= closeAt))
             close();
-    }
-
-    void close()
-    {
-        stopTimer();
-        juce::MessageManager::getInstance()->stopDispatchLoop();
     }
 
     double closeAt;
@@ -83,7 +71,10 @@ int runOpen (const std::vector<std::string>& args)
     std::signal (SIGINT, requestClose);
 
     {
-        EditorWindow window (plugin->getName(), *editor, seconds);
+        CloseWatch watch (seconds);
+        EditorWindow window (plugin->getName(), *editor);
+        window.onCloseRequested = [&watch]
+        { watch.close(); };
         std::cout << "opened " << editor->getWidth() << "x" << editor->getHeight() << std::endl;
         juce::MessageManager::getInstance()->runDispatchLoop();
         std::cout << "closed at " << editor->getWidth() << "x" << editor->getHeight() << std::endl;

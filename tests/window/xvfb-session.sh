@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs a command on a private virtual X display: xvfb-session.sh COMMAND [ARGS...]
+#
+# A bare X server has no window manager, and so none of the atoms a window manager would have
+# created; JUCE's X11 code takes WM_PROTOCOLS and WM_STATE for granted and fails without them.
+# They are created here once, and -noreset keeps them when those first clients disconnect.
+set -euo pipefail
+
+if [ "${1:-}" = "--inside" ]; then
+    shift
+    for atom in WM_PROTOCOLS WM_TAKE_FOCUS WM_DELETE_WINDOW _NET_WM_PING WM_CHANGE_STATE WM_STATE \
+        _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_NORMAL _NET_WM_STATE _NET_WM_STATE_HIDDEN; do
+        xprop -root -f "$atom" 8s -set "$atom" "echovane"
+    done
+    exec "$@"
+fi
+
+for tool in xvfb-run xprop; do
+    if ! command -v "$tool" > /dev/null; then
+        echo "xvfb-session: '$tool' is missing; scripts/setup.sh installs it (packages xvfb, x11-utils)" >&2
+        exit 1
+    fi
+done
+
+exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$0" --inside "$@"
