@@ -43,7 +43,7 @@ OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
     backgroundPicture = juce::Drawable::createFromImageData (BinaryData::editor_background_png, BinaryData::editor_background_pngSize);
     sizeChangerPicture = juce::Drawable::createFromImageData (BinaryData::size_changer_plate_png, BinaryData::size_changer_plate_pngSize);
 
-    // Back to front: the control row lies behind the glow bars, which lie behind the size changer.
+    // Added back to front: the size changer lies above the glow bars.
     downGlowBar = std::make_unique<DownGLowBarComponent>();
     addAndMakeVisible (downGlowBar.get());
 

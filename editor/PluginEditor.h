@@ -40,9 +40,7 @@ private:
     std::unique_ptr<juce::Drawable> sizeChangerPicture;
     OvelanAudioProcessor& processorRef;
 
-    // Declaration order is destruction order in reverse. The control row, the update notice and
-    // the info hotspot belong after the size changer, in that order, so that the hotspot's panels
-    // leave the editor first and the update thread stops before the controls go.
+    // Members go in reverse order: whatever is declared after the size changer leaves first.
     std::unique_ptr<DownGLowBarComponent> downGlowBar;
     std::unique_ptr<UpperGlowBarComponent> upperGlowBar;
     std::unique_ptr<WindowSizeChangerComponent> windowSizeChanger;
