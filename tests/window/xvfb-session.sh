@@ -19,7 +19,8 @@ if [ "${1:-}" = "--inside" ]; then
     # sees through them to anything that really leaked.
     libraries=""
     for library in libX11.so.6 libXext.so.6 libXcursor.so.1 libXinerama.so.1 libXrender.so.1 libXrandr.so.2; do
-        path=$(ldconfig -p | awk -v name="$library" '$1 == name { print $NF; exit }')
+        # awk reads to the end: leaving early would kill ldconfig with SIGPIPE, fatal under pipefail.
+        path=$(ldconfig -p | awk -v name="$library" '$1 == name && ! found { print $NF; found = 1 }')
         if [ -n "$path" ]; then
             libraries="${libraries:+$libraries:}$path"
         fi
