@@ -19,6 +19,7 @@ struct Command
 
 int runInfo (const std::vector<std::string>& args);
 int runState (const std::vector<std::string>& args);
+int runRender (const std::vector<std::string>& args);
 
 const std::vector<Command>& allCommands();
 } // namespace echovane::host
