@@ -4,6 +4,7 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace echovane::host
@@ -31,11 +32,18 @@ juce::Optional<juce::AudioPlayHead::PositionInfo> TempoPlayHead::getPosition() c
 juce::AudioBuffer<float> renderThrough (juce::AudioPluginInstance& plugin, const juce::AudioBuffer<float>& input, const RenderSettings& settings)
 {
     TempoPlayHead playHead (settings.bpm, settings.sampleRate);
+    const auto pattern = settings.blockPattern.empty() ? std::vector<int> { settings.blockSize } : settings.blockPattern;
+
+    // JUCE's VST3 hosting sizes its buffers for the prepared block length: no block may exceed it.
+    auto longest = 1;
+
+    for (auto length : pattern)
+        longest = juce::jmax (longest, length);
 
     plugin.enableAllBuses();
     plugin.setPlayHead (&playHead);
     plugin.setNonRealtime (true);
-    plugin.prepareToPlay (settings.sampleRate, settings.blockSize);
+    plugin.prepareToPlay (settings.sampleRate, longest);
 
     const auto numSamples = input.getNumSamples();
     juce::AudioBuffer<float> audio (2, numSamples);
@@ -43,7 +51,7 @@ juce::AudioBuffer<float> renderThrough (juce::AudioPluginInstance& plugin, const
     for (int channel = 0; channel < 2; ++channel)
         audio.copyFrom (channel, 0, input, juce::jmin (channel, input.getNumChannels() - 1), 0, numSamples);
 
-    processInBlocks (plugin, audio, settings.blockPattern.empty() ? std::vector<int> { settings.blockSize } : settings.blockPattern, &playHead);
+    processInBlocks (plugin, audio, pattern, &playHead);
 
     plugin.releaseResources();
     plugin.setPlayHead (nullptr);
@@ -52,7 +60,8 @@ juce::AudioBuffer<float> renderThrough (juce::AudioPluginInstance& plugin, const
 
 void processInBlocks (juce::AudioPluginInstance& plugin, juce::AudioBuffer<float>& audio, const std::vector<int>& blockPattern, TempoPlayHead* playHead)
 {
-    jassert (!blockPattern.empty());
+    if (blockPattern.empty() || std::all_of (blockPattern.begin(), blockPattern.end(), [] (int n) { return n <= 0; }))
+        return;
 
     int longest = 1;
 
@@ -84,10 +93,6 @@ void processInBlocks (juce::AudioPluginInstance& plugin, juce::AudioBuffer<float
             playHead->advance (length);
 
         position += length;
-
-        // A pattern of nothing but empty blocks would never end.
-        if (wanted == 0 && std::all_of (blockPattern.begin(), blockPattern.end(), [] (int n) { return n <= 0; }))
-            break;
     }
 }
 

@@ -41,7 +41,8 @@ struct RenderSettings
 juce::AudioBuffer<float> renderThrough (juce::AudioPluginInstance& plugin, const juce::AudioBuffer<float>& input, const RenderSettings& settings);
 
 /** Runs a stereo buffer through an already prepared plug-in in blocks of the given lengths
-    (repeated), advancing the play head if there is one. */
+    (repeated), advancing the play head if there is one. The plug-in must have been prepared for
+    the longest of them; a pattern of nothing but empty blocks processes nothing. */
 void processInBlocks (juce::AudioPluginInstance& plugin, juce::AudioBuffer<float>& audio, const std::vector<int>& blockPattern, TempoPlayHead* playHead);
 
 /** The generated test signals, stereo, at the given rate:
