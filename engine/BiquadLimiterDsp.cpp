@@ -15,11 +15,15 @@ struct CoefficientRun
     CoefficientRun (const BiquadLimiter& filter, int numSamples) noexcept
     {
         const auto length = static_cast<float> (numSamples);
+        moving = false;
 
         for (size_t k = 0; k < 6; ++k)
         {
             step[k] = static_cast<double> ((filter.coefficients[k] - filter.previousCoefficients[k]) / length);
-            run[k] = static_cast<double> (filter.previousCoefficients[k]);
+            moving = moving || step[k] != 0.0;
+
+            // Adding a zero step only ever turns a -0 into +0, so a still set needs it once.
+            run[k] = static_cast<double> (filter.previousCoefficients[k]) + 0.0;
         }
     }
 
@@ -31,26 +35,33 @@ struct CoefficientRun
 
     double step[6];
     double run[6];
+    bool moving;
 };
 
+/** A channel's x1, x2, y1, y2. They are floats; holding them widened to double is exact and
+    saves converting each of them again on every sample. */
 struct ChannelState
 {
     explicit ChannelState (const float* state) noexcept
-        : x1 (state[0]), x2 (state[1]), y1 (state[2]), y2 (state[3])
+        : x1 (state[0])
+        , x2 (state[1])
+        , y1 (state[2])
+        , y2 (state[3])
     {
     }
 
     void store (float* state) const noexcept
     {
-        state[0] = x1;
-        state[1] = x2;
-        state[2] = y1;
-        state[3] = y2;
+        state[0] = static_cast<float> (x1);
+        state[1] = static_cast<float> (x2);
+        state[2] = static_cast<float> (y1);
+        state[3] = static_cast<float> (y2);
     }
 
     // With a0 exactly 1 all block long the division by it is an identity and is skipped.
+    // Takes and returns the sample as a float widened to double.
     template<bool divideByA0>
-    float tick (const double* c, float x) noexcept
+    double tick (const double* c, double x) noexcept
     {
         auto y = c[3] * x + c[4] * x1 + c[5] * x2 - c[1] * y1 - c[2] * y2;
 
@@ -60,16 +71,34 @@ struct ChannelState
         x2 = x1;
         x1 = x;
         y2 = y1;
-        y1 = static_cast<float> (y);
+        y1 = static_cast<double> (static_cast<float> (y));
         return y1;
     }
 
-    float x1, x2, y1, y2;
+    double x1, x2, y1, y2;
 };
 
 bool keepsUnitA0 (const BiquadLimiter& filter) noexcept
 {
     return filter.coefficients[0] == 1.0f && filter.previousCoefficients[0] == 1.0f;
+}
+
+template<bool divideFirst, bool divideSecond, bool moving>
+void runCascadeLoop (CoefficientRun& firstRun, CoefficientRun& secondRun, ChannelState* states, float* channel0, float* channel1, int numSamples) noexcept
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        if constexpr (moving)
+        {
+            firstRun.advance();
+            secondRun.advance();
+        }
+
+        const auto low0 = states[0].tick<divideFirst> (firstRun.run, static_cast<double> (channel0[i]));
+        const auto low1 = states[1].tick<divideFirst> (firstRun.run, static_cast<double> (channel1[i]));
+        channel0[i] = static_cast<float> (states[2].tick<divideSecond> (secondRun.run, low0));
+        channel1[i] = static_cast<float> (states[3].tick<divideSecond> (secondRun.run, low1));
+    }
 }
 
 template<bool divideFirst, bool divideSecond>
@@ -78,26 +107,21 @@ void runCascade (BiquadLimiter& first, BiquadLimiter& second, float* channel0, f
     CoefficientRun firstRun (first, numSamples);
     CoefficientRun secondRun (second, numSamples);
 
-    ChannelState first0 (first.filterState.data());
-    ChannelState first1 (first.filterState.data() + stateSize);
-    ChannelState second0 (second.filterState.data());
-    ChannelState second1 (second.filterState.data() + stateSize);
+    ChannelState states[] = { ChannelState (first.filterState.data()),
+                              ChannelState (first.filterState.data() + stateSize),
+                              ChannelState (second.filterState.data()),
+                              ChannelState (second.filterState.data() + stateSize) };
 
-    for (int i = 0; i < numSamples; ++i)
-    {
-        firstRun.advance();
-        secondRun.advance();
+    // Settled coefficients take no step: the run stays where it starts.
+    if (firstRun.moving || secondRun.moving)
+        runCascadeLoop<divideFirst, divideSecond, true> (firstRun, secondRun, states, channel0, channel1, numSamples);
+    else
+        runCascadeLoop<divideFirst, divideSecond, false> (firstRun, secondRun, states, channel0, channel1, numSamples);
 
-        const auto low0 = first0.tick<divideFirst> (firstRun.run, channel0[i]);
-        const auto low1 = first1.tick<divideFirst> (firstRun.run, channel1[i]);
-        channel0[i] = second0.tick<divideSecond> (secondRun.run, low0);
-        channel1[i] = second1.tick<divideSecond> (secondRun.run, low1);
-    }
-
-    first0.store (first.filterState.data());
-    first1.store (first.filterState.data() + stateSize);
-    second0.store (second.filterState.data());
-    second1.store (second.filterState.data() + stateSize);
+    states[0].store (first.filterState.data());
+    states[1].store (first.filterState.data() + stateSize);
+    states[2].store (second.filterState.data());
+    states[3].store (second.filterState.data() + stateSize);
 }
 
 float stableCutoff (double sampleRate, float frequency) noexcept
@@ -140,7 +164,7 @@ void BiquadLimiter::processChannel (float* samples, int numSamples, int channel)
     for (int i = 0; i < numSamples; ++i)
     {
         run.advance();
-        samples[i] = channelState.tick<true> (run.run, samples[i]);
+        samples[i] = static_cast<float> (channelState.tick<true> (run.run, static_cast<double> (samples[i])));
     }
 
     channelState.store (state);

@@ -269,7 +269,7 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
 
     // The time settings are read for every sample; the delay time and its offset in samples are
     // recomputed only when what they are computed from has changed.
-    std::uint64_t lastKey = ~std::uint64_t { 0 };
+    std::uint64_t lastKey = ~std::uint64_t{ 0 };
     float offset = 0.0f;
 
     for (int i = 0; i < numSamples; ++i)
@@ -281,7 +281,7 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
             const auto ms = msParameter.get();
             std::uint32_t bits;
             std::memcpy (&bits, &ms, sizeof (bits));
-            key = (std::uint64_t { 1 } << 32) | bits;
+            key = (std::uint64_t{ 1 } << 32) | bits;
 
             if (key != lastKey)
                 timeMs = ms * 5.0f * 1000.0f;

@@ -53,6 +53,9 @@ public:
     const float* getFeedbackState() const noexcept { return feedbackState; }
     float getCurrentDrive() const noexcept { return currentDrive; }
     float getCurrentMix() const noexcept { return currentMix; }
+    float getCurrentFeedback() const noexcept { return currentFeedback; }
+    float getCurrentWidth() const noexcept { return currentWidth; }
+    float getDelayTimeMs() const noexcept { return delayTimeMs; }
     double getTempo() const noexcept { return positionInfo.bpm; }
     const juce::dsp::ProcessSpec& getProcessSpec() const noexcept { return processSpec; }
     const BiquadLimiter& getLowpassFilter() const noexcept { return lowpassFilter; }
@@ -87,13 +90,13 @@ private:
     int bufferLength = 0;
     float readPosition = 0.0f;
     std::vector<BoolParameter*>* boolParameters;
-    BiquadLimiter::CoefficientSet identityCoefficients { 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f };
+    BiquadLimiter::CoefficientSet identityCoefficients{ 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f };
     BiquadLimiter lowpassFilter;
     BiquadLimiter highpassFilter;
-    juce::dsp::ProcessSpec processSpec { 44100.0, 0, 2 };
-    BiquadLimiter::CoefficientSet lowpassTarget {};
-    BiquadLimiter::CoefficientSet highpassTarget {};
-    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> driveSmoother { 0.0f };
+    juce::dsp::ProcessSpec processSpec{ 44100.0, 0, 2 };
+    BiquadLimiter::CoefficientSet lowpassTarget{};
+    BiquadLimiter::CoefficientSet highpassTarget{};
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> driveSmoother{ 0.0f };
     juce::HeapBlock<float> wetStorage;
     float* wetChannels[2] = { nullptr, nullptr };
     int wetCapacity = 0;

@@ -79,16 +79,17 @@ TEST_P (HostedDelay, TheImpulseComesBackAfterTheNoteAtThePlayHeadsTempo)
 INSTANTIATE_TEST_SUITE_P (
     NotesAndMilliseconds,
     HostedDelay,
-    ::testing::Values (DelayCase { "Sync06At120", { "Mix=1" }, 120.0, 48000.0, 24000, {} },
-                       DelayCase { "Triplet", { "Mix=1", "Triplet=1" }, 120.0, 48000.0, 16000, {} },
-                       DelayCase { "Dotted", { "Mix=1", "Dotted=1" }, 120.0, 48000.0, 36000, {} },
-                       DelayCase { "TripletAndDotted", { "Mix=1", "Triplet=1", "Dotted=1" }, 120.0, 48000.0, 16000, {} },
-                       DelayCase { "QuarterAt90", { "Mix=1", "Sync=0.5" }, 90.0, 44100.0, 29400, {} },
-                       DelayCase { "EighthAt150", { "Mix=1", "Sync=0.4" }, 150.0, 48000.0, 9600, {} },
-                       DelayCase { "Ms500", { "Mix=1", "TempoChanger=1" }, 120.0, 48000.0, 24000, {} },
-                       DelayCase { "Ms500IgnoresTempo", { "Mix=1", "TempoChanger=1", "Triplet=1" }, 77.0, 48000.0, 24000, {} },
-                       DelayCase { "ChangingBlockLengths", { "Mix=1" }, 120.0, 48000.0, 24000, { 512, 100, 7, 1024, 333, 4096, 1 } }),
-    [] (const auto& testInfo) { return std::string (testInfo.param.name); });
+    ::testing::Values (DelayCase{ "Sync06At120", { "Mix=1" }, 120.0, 48000.0, 24000, {} },
+                       DelayCase{ "Triplet", { "Mix=1", "Triplet=1" }, 120.0, 48000.0, 16000, {} },
+                       DelayCase{ "Dotted", { "Mix=1", "Dotted=1" }, 120.0, 48000.0, 36000, {} },
+                       DelayCase{ "TripletAndDotted", { "Mix=1", "Triplet=1", "Dotted=1" }, 120.0, 48000.0, 16000, {} },
+                       DelayCase{ "QuarterAt90", { "Mix=1", "Sync=0.5" }, 90.0, 44100.0, 29400, {} },
+                       DelayCase{ "EighthAt150", { "Mix=1", "Sync=0.4" }, 150.0, 48000.0, 9600, {} },
+                       DelayCase{ "Ms500", { "Mix=1", "TempoChanger=1" }, 120.0, 48000.0, 24000, {} },
+                       DelayCase{ "Ms500IgnoresTempo", { "Mix=1", "TempoChanger=1", "Triplet=1" }, 77.0, 48000.0, 24000, {} },
+                       DelayCase{ "ChangingBlockLengths", { "Mix=1" }, 120.0, 48000.0, 24000, { 512, 100, 7, 1024, 333, 4096, 1 } }),
+    [] (const auto& testInfo)
+    { return std::string (testInfo.param.name); });
 
 TEST (HostedBypass, OutputIsTheInputToTheBit)
 {
@@ -150,8 +151,9 @@ TEST_P (HostedTone, SixDbDownAtTheCutOffOfTheControlAtOne)
 
 INSTANTIATE_TEST_SUITE_P (DarkAndBright,
                           HostedTone,
-                          ::testing::Values (ToneCase { "Dark", "Dark", 400.0 }, ToneCase { "Bright", "Bright", 2520.0 }),
-                          [] (const auto& testInfo) { return std::string (testInfo.param.name); });
+                          ::testing::Values (ToneCase{ "Dark", "Dark", 400.0 }, ToneCase{ "Bright", "Bright", 2520.0 }),
+                          [] (const auto& testInfo)
+                          { return std::string (testInfo.param.name); });
 
 TEST (HostedWidth, DefaultRepeatsAreMonoAndWidthOneKeepsTheSides)
 {
@@ -162,7 +164,7 @@ TEST (HostedWidth, DefaultRepeatsAreMonoAndWidthOneKeepsTheSides)
         left.clear();
         left.setSample (0, 0, 1.0f);
         auto out = renderThrough (*plugin, left, {});
-        return std::pair { out.getSample (0, 2400), out.getSample (1, 2400) };
+        return std::pair{ out.getSample (0, 2400), out.getSample (1, 2400) };
     };
 
     const auto [monoLeft, monoRight] = repeat ("0");
@@ -178,7 +180,7 @@ TEST (HostedWidth, DefaultRepeatsAreMonoAndWidthOneKeepsTheSides)
 TEST (RenderCommand, WritesAFloatWavOfTheRender)
 {
     const auto out = juce::File::createTempFile (".wav");
-    const std::vector<std::string> args { echovane::testing::builtBundle().getFullPathName().toStdString(), "--out", out.getFullPathName().toStdString(), "--signal", "impulse", "--seconds", "1", "--set", "Mix=1", "--set", "Sync=0.5", "--bpm", "100", "--rate", "44100", "--block", "300" };
+    const std::vector<std::string> args{ echovane::testing::builtBundle().getFullPathName().toStdString(), "--out", out.getFullPathName().toStdString(), "--signal", "impulse", "--seconds", "1", "--set", "Mix=1", "--set", "Sync=0.5", "--bpm", "100", "--rate", "44100", "--block", "300" };
 
     ASSERT_EQ (echovane::host::runRender (args), 0);
 
@@ -198,7 +200,7 @@ TEST (RenderCommand, WritesAFloatWavOfTheRender)
 TEST (RenderCommand, RefusesBadArguments)
 {
     const auto bundle = echovane::testing::builtBundle().getFullPathName().toStdString();
-    const std::vector<std::vector<std::string>> bad {
+    const std::vector<std::vector<std::string>> bad{
         { bundle },
         { bundle, "--out", "x.wav", "--signal", "noise" },
         { bundle, "--out", "x.wav", "--block", "0" },

@@ -74,18 +74,19 @@ TEST_P (SyncedImpulse, TheFirstRepeatArrivesAfterTheNoteAtTheHostTempo)
 
 INSTANTIATE_TEST_SUITE_P (NotesAndTempi,
                           SyncedImpulse,
-                          ::testing::Values (SyncCase { "Quarter", 0.6f, false, false, 120.0, 48000.0, 0.25 },
-                                             SyncCase { "QuarterTriplet", 0.6f, true, false, 120.0, 48000.0, 0.25 },
-                                             SyncCase { "QuarterDotted", 0.6f, false, true, 120.0, 48000.0, 0.25 },
-                                             SyncCase { "TripletWinsOverDotted", 0.6f, true, true, 120.0, 48000.0, 0.25 },
-                                             SyncCase { "SixtyFourth", 0.0f, false, false, 120.0, 48000.0, 1.0 / 64.0 },
-                                             SyncCase { "Sixteenth", 0.3f, false, false, 120.0, 48000.0, 1.0 / 16.0 },
-                                             SyncCase { "EighthTripletAt90", 0.4f, true, false, 90.0, 44100.0, 1.0 / 8.0 },
-                                             SyncCase { "QuarterAt90", 0.5f, false, false, 90.0, 44100.0, 0.25 },
-                                             SyncCase { "HalfDottedAt96k", 0.7f, false, true, 120.0, 96000.0, 0.5 },
-                                             SyncCase { "WholeAt120", 0.8f, false, false, 120.0, 48000.0, 1.0 },
-                                             SyncCase { "FourWholeAt120", 1.0f, false, false, 120.0, 48000.0, 4.0 }),
-                          [] (const auto& testInfo) { return std::string (testInfo.param.name); });
+                          ::testing::Values (SyncCase{ "Quarter", 0.6f, false, false, 120.0, 48000.0, 0.25 },
+                                             SyncCase{ "QuarterTriplet", 0.6f, true, false, 120.0, 48000.0, 0.25 },
+                                             SyncCase{ "QuarterDotted", 0.6f, false, true, 120.0, 48000.0, 0.25 },
+                                             SyncCase{ "TripletWinsOverDotted", 0.6f, true, true, 120.0, 48000.0, 0.25 },
+                                             SyncCase{ "SixtyFourth", 0.0f, false, false, 120.0, 48000.0, 1.0 / 64.0 },
+                                             SyncCase{ "Sixteenth", 0.3f, false, false, 120.0, 48000.0, 1.0 / 16.0 },
+                                             SyncCase{ "EighthTripletAt90", 0.4f, true, false, 90.0, 44100.0, 1.0 / 8.0 },
+                                             SyncCase{ "QuarterAt90", 0.5f, false, false, 90.0, 44100.0, 0.25 },
+                                             SyncCase{ "HalfDottedAt96k", 0.7f, false, true, 120.0, 96000.0, 0.5 },
+                                             SyncCase{ "WholeAt120", 0.8f, false, false, 120.0, 48000.0, 1.0 },
+                                             SyncCase{ "FourWholeAt120", 1.0f, false, false, 120.0, 48000.0, 4.0 }),
+                          [] (const auto& testInfo)
+                          { return std::string (testInfo.param.name); });
 
 struct FreeCase
 {
@@ -119,12 +120,13 @@ TEST_P (FreeImpulse, TheFirstRepeatArrivesAfterMsTimesFiveSeconds)
 
 INSTANTIATE_TEST_SUITE_P (Milliseconds,
                           FreeImpulse,
-                          ::testing::Values (FreeCase { "Default500ms", 0.1f, false, 48000.0 },
-                                             FreeCase { "Default500msIgnoresTripletAndDotted", 0.1f, true, 48000.0 },
-                                             FreeCase { "Ms61p5", 0.0123f, false, 48000.0 },
-                                             FreeCase { "FiveSeconds", 1.0f, false, 44100.0 },
-                                             FreeCase { "Ms1At96k", 0.0002f, false, 96000.0 }),
-                          [] (const auto& testInfo) { return std::string (testInfo.param.name); });
+                          ::testing::Values (FreeCase{ "Default500ms", 0.1f, false, 48000.0 },
+                                             FreeCase{ "Default500msIgnoresTripletAndDotted", 0.1f, true, 48000.0 },
+                                             FreeCase{ "Ms61p5", 0.0123f, false, 48000.0 },
+                                             FreeCase{ "FiveSeconds", 1.0f, false, 44100.0 },
+                                             FreeCase{ "Ms1At96k", 0.0002f, false, 96000.0 }),
+                          [] (const auto& testInfo)
+                          { return std::string (testInfo.param.name); });
 
 TEST (Delay, NoteTableForEverySyncStepAtSeveralTempi)
 {
@@ -137,7 +139,7 @@ TEST (Delay, NoteTableForEverySyncStepAtSeveralTempi)
 
         for (int step = 0; step <= 100; ++step)
         {
-            for (const auto& [triplet, dotted, multiplier] : { std::tuple { 0.0f, 0.0f, 1.0 }, std::tuple { 1.0f, 0.0f, 2.0 / 3.0 }, std::tuple { 0.0f, 1.0f, 1.5 }, std::tuple { 1.0f, 1.0f, 2.0 / 3.0 } })
+            for (const auto& [triplet, dotted, multiplier] : { std::tuple{ 0.0f, 0.0f, 1.0 }, std::tuple{ 1.0f, 0.0f, 2.0 / 3.0 }, std::tuple{ 0.0f, 1.0f, 1.5 }, std::tuple{ 1.0f, 1.0f, 2.0 / 3.0 } })
             {
                 engine.set ("Sync", step / 100.0f).set ("Triplet", triplet).set ("Dotted", dotted);
                 const double sync = engine.parameter ("Sync").getValue();
@@ -194,7 +196,7 @@ TEST_P (LongDelay, BeyondFortySecondsSoundsAsTheRemainder)
     EXPECT_NEAR (arrival - at, remainder, 1.5);
 }
 
-INSTANTIATE_TEST_SUITE_P (SlowTempi, LongDelay, ::testing::Values (WrapCase { 20.0 }, WrapCase { 10.0 }, WrapCase { 7.0 }, WrapCase { 23.9 }));
+INSTANTIATE_TEST_SUITE_P (SlowTempi, LongDelay, ::testing::Values (WrapCase{ 20.0 }, WrapCase{ 10.0 }, WrapCase{ 7.0 }, WrapCase{ 23.9 }));
 
 struct LineCase
 {
@@ -255,11 +257,11 @@ TEST_P (LineContents, EachWriteIsInputPlusPreviousReadTimesFeedbackPlusPreviousI
 
 INSTANTIATE_TEST_SUITE_P (DelaysAndFeedback,
                           LineContents,
-                          ::testing::Values (LineCase { 0.0f, 0, 0.5f },
-                                             LineCase { 0.0f, 0, 0.0f },
-                                             LineCase { ms1875Samples, 1875, 0.22f },
-                                             LineCase { ms1875Samples, 1875, 0.9f },
-                                             LineCase { ms15000Samples, 15000, 0.7f }));
+                          ::testing::Values (LineCase{ 0.0f, 0, 0.5f },
+                                             LineCase{ 0.0f, 0, 0.0f },
+                                             LineCase{ ms1875Samples, 1875, 0.22f },
+                                             LineCase{ ms1875Samples, 1875, 0.9f },
+                                             LineCase{ ms15000Samples, 15000, 0.7f }));
 
 TEST (Delay, MsZeroAnswersInTheSameSample)
 {
@@ -315,7 +317,7 @@ TEST_P (Repeats, DecayByTheFeedbackGainPerTrip)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P (Gains, Repeats, ::testing::Values (RepeatCase { 0.22f }, RepeatCase { 0.5f }, RepeatCase { 0.9f }));
+INSTANTIATE_TEST_SUITE_P (Gains, Repeats, ::testing::Values (RepeatCase{ 0.22f }, RepeatCase{ 0.5f }, RepeatCase{ 0.9f }));
 
 struct TiltCase
 {
@@ -357,7 +359,7 @@ TEST_P (Tilt, TheLineHoldsAFirstOrderLowPassOfTheInput)
     EXPECT_NEAR (std::sqrt (lineSquares / inputSquares), expected, 1e-3);
 }
 
-INSTANTIATE_TEST_SUITE_P (Frequencies, Tilt, ::testing::Values (TiltCase { 100.0 }, TiltCase { 6000.0 }, TiltCase { 12000.0 }, TiltCase { 20000.0 }, TiltCase { 24000.0 }));
+INSTANTIATE_TEST_SUITE_P (Frequencies, Tilt, ::testing::Values (TiltCase{ 100.0 }, TiltCase{ 6000.0 }, TiltCase{ 12000.0 }, TiltCase{ 20000.0 }, TiltCase{ 24000.0 }));
 
 struct StereoCase
 {
@@ -380,7 +382,7 @@ TEST_P (WidthAndBalance, MatrixOfALeftOnlyRepeat)
         constexpr int at = 20;
         auto audio = impulse (at + 1875 + 10, at, 0.5f, true, false);
         engine.process (audio, 512);
-        return std::pair { audio.getSample (0, at + 1875), audio.getSample (1, at + 1875) };
+        return std::pair{ audio.getSample (0, at + 1875), audio.getSample (1, at + 1875) };
     };
 
     // Width 1 at balance 0 leaves the left repeat as it is: the filters' gain on a first sample.
@@ -400,13 +402,13 @@ TEST_P (WidthAndBalance, MatrixOfALeftOnlyRepeat)
 
 INSTANTIATE_TEST_SUITE_P (Settings,
                           WidthAndBalance,
-                          ::testing::Values (StereoCase { 0.0f, 0.5f },
-                                             StereoCase { 0.5f, 0.5f },
-                                             StereoCase { 1.0f, 0.5f },
-                                             StereoCase { 0.0f, 0.0f },
-                                             StereoCase { 1.0f, 1.0f },
-                                             StereoCase { 0.25f, 0.8f },
-                                             StereoCase { 0.75f, 0.2f }));
+                          ::testing::Values (StereoCase{ 0.0f, 0.5f },
+                                             StereoCase{ 0.5f, 0.5f },
+                                             StereoCase{ 1.0f, 0.5f },
+                                             StereoCase{ 0.0f, 0.0f },
+                                             StereoCase{ 1.0f, 1.0f },
+                                             StereoCase{ 0.25f, 0.8f },
+                                             StereoCase{ 0.75f, 0.2f }));
 
 TEST (Drive, AChangeReachesTheSoundOneBlockLater)
 {
@@ -480,5 +482,5 @@ TEST_P (DriveAmount, BlendsTanhOfSixTimesTheRepeatWithTheRepeat)
     EXPECT_NEAR (measure (drive) / clean, expected, 1e-4);
 }
 
-INSTANTIATE_TEST_SUITE_P (Amounts, DriveAmount, ::testing::Values (DriveCase { 0.25f }, DriveCase { 0.5f }, DriveCase { 1.0f }));
+INSTANTIATE_TEST_SUITE_P (Amounts, DriveAmount, ::testing::Values (DriveCase{ 0.25f }, DriveCase{ 0.5f }, DriveCase{ 1.0f }));
 } // namespace

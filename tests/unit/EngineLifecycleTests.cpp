@@ -62,11 +62,11 @@ TEST_P (Preparation, SizesTheLineAndWetBufferForTheRate)
 
 INSTANTIATE_TEST_SUITE_P (Rates,
                           Preparation,
-                          ::testing::Values (PrepareCase { 48000.0, 512, 48000, 1920000, 48000.0 },
-                                             PrepareCase { 44100.0, 512, 44100, 1764000, 44100.0 },
-                                             PrepareCase { 500.0, 64, 500, 20000, 44100.0 },
-                                             PrepareCase { 96000.0, 200000, 96000, 3840000, 96000.0 },
-                                             PrepareCase { 44100.5, 512, 44100, 1764000, 44100.5 }));
+                          ::testing::Values (PrepareCase{ 48000.0, 512, 48000, 1920000, 48000.0 },
+                                             PrepareCase{ 44100.0, 512, 44100, 1764000, 44100.0 },
+                                             PrepareCase{ 500.0, 64, 500, 20000, 44100.0 },
+                                             PrepareCase{ 96000.0, 200000, 96000, 3840000, 96000.0 },
+                                             PrepareCase{ 44100.5, 512, 44100, 1764000, 44100.5 }));
 
 TEST (Preparation, BelowOneHertzThereIsNoLineAndAudioPassesThrough)
 {
@@ -322,7 +322,7 @@ TEST (Mix, TheMixerRampsEachGainOverFiftyMilliseconds)
 
     engine.processBlock (ones);
 
-    for (const auto& [index, expected] : { std::pair { 599, 0.975f }, std::pair { 1199, 0.95f }, std::pair { 2399, 0.9f }, std::pair { 4799, 0.9f } })
+    for (const auto& [index, expected] : { std::pair{ 599, 0.975f }, std::pair{ 1199, 0.95f }, std::pair{ 2399, 0.9f }, std::pair{ 4799, 0.9f } })
         EXPECT_NEAR (ones.getSample (0, index), expected, 1e-5f) << index;
 }
 

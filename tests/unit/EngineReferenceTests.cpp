@@ -203,7 +203,7 @@ private:
     double designRate = 44100.0;
     std::vector<float> line[2];
     float state[2] = { 0.0f, 0.0f };
-    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> drive { 0.0f };
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> drive{ 0.0f };
     float lastDrive = 0.0f;
     juce::dsp::DryWetMixer<float> mixer;
     Filter lowFilter, highFilter;
@@ -239,8 +239,10 @@ TEST_P (AgainstTheWrittenOutEngine, EverySampleToTheBit)
     std::uniform_real_distribution<float> unit (0.0f, 1.0f);
     std::uniform_real_distribution<float> signal (-1.0f, 1.0f);
     const int lengths[] = { 0, 1, 17, 64, 512, 513, 3000, longest };
-    const auto setFloat = [&] (size_t index, float value) { asHostParameter (processor.floatParameters->at (index)).setValue (value); };
-    const auto setBool = [&] (size_t index, bool on) { asHostParameter (processor.boolParameters->at (index)).setValue (on ? 1.0f : 0.0f); };
+    const auto setFloat = [&] (size_t index, float value)
+    { asHostParameter (processor.floatParameters->at (index)).setValue (value); };
+    const auto setBool = [&] (size_t index, bool on)
+    { asHostParameter (processor.boolParameters->at (index)).setValue (on ? 1.0f : 0.0f); };
 
     juce::MidiBuffer midi;
     size_t compared = 0;
@@ -287,5 +289,5 @@ TEST_P (AgainstTheWrittenOutEngine, EverySampleToTheBit)
 
 INSTANTIATE_TEST_SUITE_P (Rates,
                           AgainstTheWrittenOutEngine,
-                          ::testing::Values (ReferenceCase { 48000.0, 512, 1 }, ReferenceCase { 44100.0, 64, 2 }, ReferenceCase { 96000.0, 4096, 3 }, ReferenceCase { 22050.0, 256, 4 }));
+                          ::testing::Values (ReferenceCase{ 48000.0, 512, 1 }, ReferenceCase{ 44100.0, 64, 2 }, ReferenceCase{ 96000.0, 4096, 3 }, ReferenceCase{ 22050.0, 256, 4 }));
 } // namespace

@@ -18,8 +18,8 @@ TEST (Stress, RandomBlocksRatesAndConcurrentAutomation)
     processor.enableAllBuses();
     processor.setPlayHead (&playHead);
 
-    std::atomic<bool> running { true };
-    std::atomic<int> writes { 0 };
+    std::atomic<bool> running{ true };
+    std::atomic<int> writes{ 0 };
 
     std::thread automation ([&]
                             {
@@ -41,8 +41,7 @@ TEST (Stress, RandomBlocksRatesAndConcurrentAutomation)
 
                                     writes.fetch_add (1);
                                     std::this_thread::sleep_for (std::chrono::microseconds (20));
-                                }
-                            });
+                                } });
 
     std::mt19937 random (5);
     std::uniform_real_distribution<double> rates (8000.0, 384000.0);

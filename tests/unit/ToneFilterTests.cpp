@@ -52,14 +52,14 @@ TEST_P (DesignMatchesJuce, LowAndHighPassToTheBit)
 
 INSTANTIATE_TEST_SUITE_P (CutOffs,
                           DesignMatchesJuce,
-                          ::testing::Values (DesignCase { 44100.0, 20200.0f },
-                                             DesignCase { 44100.0, 400.0f },
-                                             DesignCase { 48000.0, 20200.0f },
-                                             DesignCase { 48000.0, 20.0f },
-                                             DesignCase { 96000.0, 2520.0f },
-                                             DesignCase { 192000.0, 11111.1f },
-                                             DesignCase { 8000.0, 1234.5f },
-                                             DesignCase { 44100.5, 987.65f }));
+                          ::testing::Values (DesignCase{ 44100.0, 20200.0f },
+                                             DesignCase{ 44100.0, 400.0f },
+                                             DesignCase{ 48000.0, 20200.0f },
+                                             DesignCase{ 48000.0, 20.0f },
+                                             DesignCase{ 96000.0, 2520.0f },
+                                             DesignCase{ 192000.0, 11111.1f },
+                                             DesignCase{ 8000.0, 1234.5f },
+                                             DesignCase{ 44100.5, 987.65f }));
 
 struct ResponseCase
 {
@@ -109,16 +109,19 @@ TEST_P (FilterResponse, SixDbDownAtTheCutOffAndTheBilinearSecondOrderShapeAround
 
 INSTANTIATE_TEST_SUITE_P (DarkAndBright,
                           FilterResponse,
-                          ::testing::Values (ResponseCase { "Dark 0", 44100.0, true, 20200.0f },
-                                             ResponseCase { "Dark 1", 44100.0, true, 400.0f },
-                                             ResponseCase { "Dark 1 at 96k", 96000.0, true, 400.0f },
-                                             ResponseCase { "Bright 0", 44100.0, false, 20.0f },
-                                             ResponseCase { "Bright 1", 44100.0, false, 2520.0f },
-                                             ResponseCase { "Bright 1 at 48k", 48000.0, false, 2520.0f }),
+                          ::testing::Values (ResponseCase{ "Dark 0", 44100.0, true, 20200.0f },
+                                             ResponseCase{ "Dark 1", 44100.0, true, 400.0f },
+                                             ResponseCase{ "Dark 1 at 96k", 96000.0, true, 400.0f },
+                                             ResponseCase{ "Bright 0", 44100.0, false, 20.0f },
+                                             ResponseCase{ "Bright 1", 44100.0, false, 2520.0f },
+                                             ResponseCase{ "Bright 1 at 48k", 48000.0, false, 2520.0f }),
                           [] (const auto& testInfo)
                           {
                               auto name = std::string (testInfo.param.name);
-                              std::replace_if (name.begin(), name.end(), [] (char ch) { return !std::isalnum (static_cast<unsigned char> (ch)); }, '_');
+                              std::replace_if (
+                                  name.begin(), name.end(), [] (char ch)
+                                  { return !std::isalnum (static_cast<unsigned char> (ch)); },
+                                  '_');
                               return name;
                           });
 
@@ -152,7 +155,7 @@ TEST (ToneFilter, EasingClosesTheDistanceByOneMinusTheFactorPerBlock)
 {
     const auto target = BiquadLimiter::designLowPass (44100.0, 400.0f);
     BiquadLimiter filter ({ 1, 0, 0, 1, 0, 0 }, 2);
-    const BiquadLimiter::CoefficientSet start { 1, 0, 0, 1, 0, 0 };
+    const BiquadLimiter::CoefficientSet start{ 1, 0, 0, 1, 0, 0 };
 
     const auto factor = DelayProcess::easingFactor (44100.0);
     EXPECT_FLOAT_EQ (factor, 0.3f);
@@ -176,7 +179,7 @@ TEST (ToneFilter, EasingFactorFollowsTheRateAndStaysBelowOne)
         float factor;
     };
 
-    for (const auto& c : { Case { 44100.0, 0.3f }, Case { 48000.0, 0.3265306f }, Case { 96000.0, 0.6530612f }, Case { 132300.0, 0.9f }, Case { 176400.0, 0.9f }, Case { 192000.0, 0.9f }, Case { 22050.0, 0.15f } })
+    for (const auto& c : { Case{ 44100.0, 0.3f }, Case{ 48000.0, 0.3265306f }, Case{ 96000.0, 0.6530612f }, Case{ 132300.0, 0.9f }, Case{ 176400.0, 0.9f }, Case{ 192000.0, 0.9f }, Case{ 22050.0, 0.15f } })
         EXPECT_NEAR (DelayProcess::easingFactor (c.rate), c.factor, 1e-6) << c.rate;
 }
 

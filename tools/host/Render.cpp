@@ -19,7 +19,7 @@ juce::Optional<juce::AudioPlayHead::PositionInfo> TempoPlayHead::getPosition() c
 {
     PositionInfo info;
     info.setBpm (bpm);
-    info.setTimeSignature (TimeSignature { 4, 4 });
+    info.setTimeSignature (TimeSignature{ 4, 4 });
     info.setIsPlaying (true);
     info.setTimeInSamples (timeInSamples);
 
@@ -32,7 +32,7 @@ juce::Optional<juce::AudioPlayHead::PositionInfo> TempoPlayHead::getPosition() c
 juce::AudioBuffer<float> renderThrough (juce::AudioPluginInstance& plugin, const juce::AudioBuffer<float>& input, const RenderSettings& settings)
 {
     TempoPlayHead playHead (settings.bpm, settings.sampleRate);
-    const auto pattern = settings.blockPattern.empty() ? std::vector<int> { settings.blockSize } : settings.blockPattern;
+    const auto pattern = settings.blockPattern.empty() ? std::vector<int>{ settings.blockSize } : settings.blockPattern;
 
     // JUCE's VST3 hosting sizes its buffers for the prepared block length: no block may exceed it.
     auto longest = 1;
@@ -60,7 +60,8 @@ juce::AudioBuffer<float> renderThrough (juce::AudioPluginInstance& plugin, const
 
 void processInBlocks (juce::AudioPluginInstance& plugin, juce::AudioBuffer<float>& audio, const std::vector<int>& blockPattern, TempoPlayHead* playHead)
 {
-    if (blockPattern.empty() || std::all_of (blockPattern.begin(), blockPattern.end(), [] (int n) { return n <= 0; }))
+    if (blockPattern.empty() || std::all_of (blockPattern.begin(), blockPattern.end(), [] (int n)
+                                             { return n <= 0; }))
         return;
 
     int longest = 1;
