@@ -1,16 +1,109 @@
 #pragma once
 
+#include "BiquadLimiterDsp.h"
 #include "PluginProcessor.h"
 
-class DelayProcess
+#include <juce_dsp/juce_dsp.h>
+
+#include <array>
+
+/** The whole signal state of the delay: a 40-second stereo line with its write position and
+    feedback values, the smoothed controls, the two tone filters, the wet buffer and the dry/wet
+    mixer. The processor prepares it and runs it once per block. */
+class DelayProcess final
 {
 public:
-    DelayProcess (std::vector<FloatParameter*>* floatParameterList, std::vector<BoolParameter*>* boolParameterList)
-        : floatParameters (floatParameterList)
-        , boolParameters (boolParameterList)
-    {
-    }
+    DelayProcess (std::vector<FloatParameter*>* floatParameterList, std::vector<BoolParameter*>* boolParameterList);
+    ~DelayProcess();
 
+    static constexpr int lineSeconds = 40;
+
+    /** The engine's part of prepareToPlay: the filter design rate and block size, a re-sizing
+        when the rate differs from the last one sized for (compared in double precision, so a
+        fractional rate sizes once), and room for blocks of this length. */
+    void prepare (double sampleRate, int blockSize);
+
+    /** Sizes the line, the wet buffer and the mixer for a new rate, emptying the line. Allocates.
+        Returns false, leaving the engine unprepared (audio passes through), when the rate is
+        below 1 Hz or the memory cannot be had. */
+    bool resize (double sampleRate, int blockSize);
+
+    /** Makes room for blocks of this length without touching the line; false if that fails. */
+    bool reserveBlock (int blockSize);
+
+    bool isReady() const noexcept { return bufferLength > 0; }
+
+    /** The bypass clearing: back to the start of an empty line. */
+    void clearLine() noexcept;
+
+    /** Takes the tempo from the host's play head when it gives a usable one. */
+    void readTempo (juce::AudioPlayHead* playHead) noexcept;
+
+    /** One block, in place: the smoothing steps, the delay loop into the wet buffer, the tone
+        filters and the mix with the input. Needs isReady() and a block no longer than the wet
+        buffer's capacity (both assured by the preparation). */
+    void process (float* channel0, float* channel1, int numSamples) noexcept;
+
+    /** Feedback-path internals, read by the tests. */
+    int getWriteIndex() const noexcept { return writeIndex; }
+    int getBufferLength() const noexcept { return bufferLength; }
+    int getSampleRateInt() const noexcept { return sampleRateInt; }
+    int getWetCapacity() const noexcept { return wetCapacity; }
+    const float* getLineChannel (int channel) const noexcept { return delayChannels[channel & 1]; }
+    const float* getFeedbackState() const noexcept { return feedbackState; }
+    float getCurrentDrive() const noexcept { return currentDrive; }
+    float getCurrentMix() const noexcept { return currentMix; }
+    float getCurrentFeedback() const noexcept { return currentFeedback; }
+    float getCurrentWidth() const noexcept { return currentWidth; }
+    float getDelayTimeMs() const noexcept { return delayTimeMs; }
+    double getTempo() const noexcept { return positionInfo.bpm; }
+    const juce::dsp::ProcessSpec& getProcessSpec() const noexcept { return processSpec; }
+    const BiquadLimiter& getLowpassFilter() const noexcept { return lowpassFilter; }
+    const BiquadLimiter& getHighpassFilter() const noexcept { return highpassFilter; }
+
+    /** The easing factor of the tone filters at the design rate: 0.3 per 44.1 kHz, kept below 1. */
+    static float easingFactor (double designRate) noexcept;
+
+private:
+    void smoothControls() noexcept;
+    void updateToneFilters() noexcept;
+
+    template<bool withDrive>
+    void runDelayLoop (const float* in0, const float* in1, float* wet0, float* wet1, int numSamples, double beatSeconds) noexcept;
+
+    void mix (float* channel0, float* channel1, int numSamples) noexcept;
+
+    juce::AudioPlayHead::CurrentPositionInfo positionInfo;
+    float currentBalance;
+    float sampleRateFloat = 0.0f;
+    float currentWidth;
+    float currentDrive = 0.0f;
+    float delayTimeMs = 0.0f;
+    float currentFeedback;
+    float currentMix;
     std::vector<FloatParameter*>* floatParameters;
+    int sampleRateInt = 0;
+    juce::HeapBlock<float> delayStorage;
+    float* delayChannels[2] = { nullptr, nullptr };
+    float feedbackState[2] = { 0.0f, 0.0f };
+    int writeIndex = 0;
+    int bufferLength = 0;
+    float readPosition = 0.0f;
     std::vector<BoolParameter*>* boolParameters;
+    BiquadLimiter::CoefficientSet identityCoefficients{ 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f };
+    BiquadLimiter lowpassFilter;
+    BiquadLimiter highpassFilter;
+    juce::dsp::ProcessSpec processSpec{ 44100.0, 0, 2 };
+    BiquadLimiter::CoefficientSet lowpassTarget{};
+    BiquadLimiter::CoefficientSet highpassTarget{};
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> driveSmoother{ 0.0f };
+    juce::HeapBlock<float> wetStorage;
+    float* wetChannels[2] = { nullptr, nullptr };
+    int wetCapacity = 0;
+    float lastDriveParam = 0.0f;
+    juce::dsp::DryWetMixer<float> mixer;
+    int mixerChunk = 0;
+    double sizedSampleRate = -1.0;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DelayProcess)
 };

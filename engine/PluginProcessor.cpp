@@ -3,6 +3,8 @@
 #include "../editor/PluginEditor.h"
 #include "DelayNative.h"
 
+#include <cmath>
+#include <limits>
 #include <optional>
 
 namespace
@@ -279,12 +281,94 @@ juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
     return new OvelanAudioProcessor();
 }
 
+namespace
+{
+/** A rate that is not finite or not positive counts as 0, "no rate", so that comparisons with
+    it settle and the engine passes audio through. */
+double usableRate (double sampleRate) noexcept
+{
+    return std::isfinite (sampleRate) && sampleRate > 0.0 ? sampleRate : 0.0;
+}
+} // namespace
+
 void OvelanAudioProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
 {
+    sampleRate = usableRate (sampleRate);
+    const auto blockLength = juce::jmax (0, maximumExpectedSamplesPerBlock);
+
+    try
+    {
+        delayProcess->prepare (sampleRate, blockLength);
+    }
+    catch (...)
+    {
+        // Whatever could not be had leaves the engine unprepared: audio passes through.
+    }
+
+    preparedBlockSize = blockLength;
+
+    if (preparedSampleRate == sampleRate)
+        return;
+
+    // Stored before the measurement, so that the measured block does not prepare again.
     preparedSampleRate = sampleRate;
-    preparedBlockSize = maximumExpectedSamplesPerBlock;
+
+    try
+    {
+        juce::AudioBuffer<float> silence (getTotalNumInputChannels(), blockLength);
+        silence.clear();
+        juce::MidiBuffer midi;
+
+        const auto start = juce::Time::getHighResolutionTicks();
+        processBlock (silence, midi);
+        const auto elapsed = juce::Time::getHighResolutionTicks() - start;
+
+        const auto seconds = static_cast<double> (elapsed) / static_cast<double> (juce::Time::getHighResolutionTicksPerSecond());
+        const auto samples = juce::jlimit (0.0, static_cast<double> (std::numeric_limits<int>::max()), seconds * sampleRate);
+        setLatencySamples (static_cast<int> (samples));
+    }
+    catch (...)
+    {
+        // Without a measurement the last reported latency stands.
+    }
 }
 
-void OvelanAudioProcessor::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&)
+const DelayProcess& OvelanAudioProcessor::getDelayProcess() const noexcept
 {
+    return *delayProcess;
+}
+
+void OvelanAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    const juce::ScopedNoDenormals noDenormals;
+    const auto numSamples = buffer.getNumSamples();
+    const auto sampleRate = usableRate (getSampleRate());
+
+    if (preparedSampleRate != sampleRate || preparedBlockSize != static_cast<double> (numSamples))
+        prepareToPlay (sampleRate, numSamples);
+
+    auto& engine = *delayProcess;
+
+    if (buffer.getNumChannels() < 2 || ! engine.isReady())
+        return;
+
+    if (boolParameters->at (0)->get())
+    {
+        if (! bypassCleared)
+        {
+            engine.clearLine();
+            bypassCleared = true;
+        }
+
+        return;
+    }
+
+    bypassCleared = false;
+    engine.readTempo (getPlayHead());
+
+    // Output channels without an input are cleared; only the first pair is the engine's.
+    for (auto channel = getTotalNumInputChannels(); channel < juce::jmin (2, getTotalNumOutputChannels()); ++channel)
+        buffer.clear (channel, 0, numSamples);
+
+    engine.process (buffer.getWritePointer (0), buffer.getWritePointer (1), numSamples);
 }

@@ -59,6 +59,9 @@ public:
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
+    /** The engine as it stands, for tests and diagnostics. */
+    const DelayProcess& getDelayProcess() const noexcept;
+
     // Handed to the editor's controls; the parameters themselves belong to juce::AudioProcessor.
     std::vector<FloatParameter*>* floatParameters = nullptr;
     std::vector<BoolParameter*>* boolParameters = nullptr;

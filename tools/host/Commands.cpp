@@ -15,6 +15,22 @@ const std::vector<Command>& allCommands()
           "       echovane-host state load BUNDLE FILE\n"
           "  --set ID=VALUE  set a host parameter (by name or VST3 ID) to a normalised value 0..1",
           runState },
+        { "render",
+          "render audio through the plug-in at a host tempo and write it as a 32-bit float WAV",
+          "echovane-host render BUNDLE --out OUT.wav [--in IN.wav | --signal impulse|clicks|sine] [--seconds S]\n"
+          "                     [--rate R] [--block N] [--bpm B] [--freq HZ] [--set ID=VALUE ...]\n"
+          "  --out OUT.wav    where the rendered stereo audio goes (32-bit float WAV)\n"
+          "  --in IN.wav      audio to process (WAV or AIFF; mono feeds both inputs); its rate is used\n"
+          "  --signal NAME    a generated input instead: impulse (default), clicks (one 2 ms click per\n"
+          "                   bar of four beats) or sine (a continuous tone at half scale)\n"
+          "  --seconds S      length of the render: default 4 with --signal; with --in, pads the input\n"
+          "                   with silence up to S seconds\n"
+          "  --rate R         sample rate, 1000 to 768000 (default 48000, or the input's)\n"
+          "  --block N        host block length, 1 to 65536 (default 512)\n"
+          "  --bpm B          host tempo given through the play head, 1 to 999 (default 120)\n"
+          "  --freq HZ        frequency of --signal sine (default 440)\n"
+          "  --set ID=VALUE   set a host parameter (by name or VST3 ID) to a normalised value 0..1",
+          runRender },
         { "snapshot",
           "draw the plug-in's editor into a PNG file, without a display",
           "echovane-host snapshot BUNDLE --out FILE.png [--size WxH] [--set ID=VALUE ...]\n"

@@ -19,6 +19,7 @@ struct Command
 
 int runInfo (const std::vector<std::string>& args);
 int runState (const std::vector<std::string>& args);
+int runRender (const std::vector<std::string>& args);
 int runSnapshot (const std::vector<std::string>& args);
 int runOpen (const std::vector<std::string>& args);
 

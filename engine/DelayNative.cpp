@@ -1,0 +1,414 @@
+#include "DelayNative.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace
+{
+enum FloatIndex : size_t
+{
+    mixIndex = 0,
+    syncIndex,
+    feedbackIndex,
+    balanceIndex,
+    widthIndex,
+    driveIndex,
+    darkIndex,
+    brightIndex,
+    msIndex
+};
+
+enum BoolIndex : size_t
+{
+    bypassIndex = 0,
+    tripletIndex,
+    tempoChangerIndex,
+    dottedIndex
+};
+
+// 1 / (64 / 2^p) for the note values 1/64 to 4 whole notes: exact powers of two.
+constexpr double noteBase[9] = { 1.0 / 64.0, 1.0 / 32.0, 1.0 / 16.0, 1.0 / 8.0, 1.0 / 4.0, 1.0 / 2.0, 1.0, 2.0, 4.0 };
+
+// Mixer chunks are at least this long whatever block size the rate was first prepared with.
+constexpr int minimumMixerChunk = 1024;
+
+/** |trunc (position)| mod length for a read position of any magnitude. The plain integer form
+    serves every delay a host can ask for; the rest keeps absurd tempi (far below one beat a
+    day) from overflowing: a float that large is an integer m * 2^e. */
+int remainderOfLongDelay (float magnitude, int length) noexcept
+{
+    if (! (magnitude <= std::numeric_limits<float>::max()))
+        return 0;
+
+    if (magnitude < 9.0e18f)
+        return static_cast<int> (static_cast<std::int64_t> (magnitude) % length);
+
+    std::uint32_t bits;
+    std::memcpy (&bits, &magnitude, sizeof (bits));
+    const auto exponent = static_cast<int> ((bits >> 23) & 0xffu) - 127 - 23;
+    const auto mantissa = static_cast<std::uint64_t> ((bits & 0x7fffffu) | 0x800000u);
+    const auto modulus = static_cast<std::uint64_t> (length);
+
+    auto remainder = mantissa % modulus;
+
+    for (int i = 0; i < exponent; ++i)
+        remainder = (remainder * 2) % modulus;
+
+    return static_cast<int> (remainder);
+}
+
+bool isUsableTempo (double bpm) noexcept
+{
+    // The beat length is formed in single precision; a tempo that is zero there is not usable.
+    return std::isfinite (bpm) && bpm > 0.0 && static_cast<float> (bpm) > 0.0f
+        && std::isfinite (60.0f / static_cast<float> (bpm));
+}
+} // namespace
+
+DelayProcess::DelayProcess (std::vector<FloatParameter*>* floatParameterList, std::vector<BoolParameter*>* boolParameterList)
+    : currentBalance (floatParameterList->at (balanceIndex)->get())
+    , currentWidth (2.0f * floatParameterList->at (widthIndex)->get())
+    , currentFeedback (floatParameterList->at (feedbackIndex)->get())
+    , currentMix (floatParameterList->at (mixIndex)->get())
+    , floatParameters (floatParameterList)
+    , boolParameters (boolParameterList)
+    , lowpassFilter (identityCoefficients, 2)
+    , highpassFilter (identityCoefficients, 2)
+{
+    positionInfo.resetToDefault();
+}
+
+DelayProcess::~DelayProcess() = default;
+
+void DelayProcess::prepare (double sampleRate, int blockSize)
+{
+    blockSize = juce::jmax (0, blockSize);
+    sampleRateFloat = static_cast<float> (sampleRate);
+
+    // Only the tone-filter design works from the clamped rate.
+    const auto designRate = (sampleRate < 1000.0 || sampleRate > 10000000.0 || ! std::isfinite (sampleRate)) ? 44100.0 : sampleRate;
+    processSpec = { designRate, static_cast<juce::uint32> (blockSize), 2 };
+
+    if (sampleRate != sizedSampleRate || ! isReady())
+        resize (sampleRate, blockSize);
+    else
+        reserveBlock (blockSize);
+}
+
+bool DelayProcess::resize (double sampleRate, int blockSize)
+{
+    sizedSampleRate = sampleRate;
+    sampleRateInt = 0;
+    bufferLength = 0;
+    writeIndex = 0;
+    feedbackState[0] = feedbackState[1] = 0.0f;
+    delayChannels[0] = delayChannels[1] = nullptr;
+    delayStorage.free();
+
+    // Below 1 Hz there is no line at all; far above any real rate it would not fit an int.
+    if (! (sampleRate >= 1.0) || sampleRate > 50.0e6)
+        return false;
+
+    const auto rateInt = static_cast<int> (static_cast<float> (sampleRate));
+    const auto length = lineSeconds * rateInt;
+
+    delayStorage.calloc (static_cast<size_t> (length) * 2);
+
+    if (delayStorage == nullptr)
+        return false;
+
+    try
+    {
+        driveSmoother.reset (0);
+        const auto drive = floatParameters->at (driveIndex)->get();
+        driveSmoother.setCurrentAndTargetValue (drive);
+        lastDriveParam = drive;
+
+        wetStorage.free();
+        wetChannels[0] = wetChannels[1] = nullptr;
+        wetCapacity = 0;
+
+        if (! reserveBlock (juce::jmax (static_cast<int> (sampleRate), blockSize)))
+        {
+            delayStorage.free();
+            return false;
+        }
+
+        // The mixer's FIFO holds one prepared block; longer blocks are mixed in chunks of it.
+        mixerChunk = juce::jmax (blockSize, minimumMixerChunk);
+        mixer.reset();
+        mixer.prepare ({ sampleRate, static_cast<juce::uint32> (mixerChunk), 2 });
+        mixer.setWetLatency (0.0f);
+        mixer.setMixingRule (juce::dsp::DryWetMixingRule::linear);
+    }
+    catch (...)
+    {
+        delayStorage.free();
+        return false;
+    }
+
+    delayChannels[0] = delayStorage.get();
+    delayChannels[1] = delayStorage.get() + length;
+    sampleRateInt = rateInt;
+    bufferLength = length;
+    return true;
+}
+
+bool DelayProcess::reserveBlock (int blockSize)
+{
+    if (blockSize <= wetCapacity)
+        return true;
+
+    juce::HeapBlock<float> grown;
+
+    grown.calloc (static_cast<size_t> (blockSize) * 2);
+
+    if (grown == nullptr)
+        return false;
+
+    // The wet buffer holds only the current block, so nothing needs carrying over.
+    wetStorage.swapWith (grown);
+    wetChannels[0] = wetStorage.get();
+    wetChannels[1] = wetStorage.get() + blockSize;
+    wetCapacity = blockSize;
+    return true;
+}
+
+void DelayProcess::clearLine() noexcept
+{
+    writeIndex = 0;
+    bufferLength = lineSeconds * sampleRateInt;
+    feedbackState[0] = feedbackState[1] = 0.0f;
+
+    if (delayStorage != nullptr)
+        std::memset (delayStorage.get(), 0, sizeof (float) * static_cast<size_t> (bufferLength) * 2);
+}
+
+void DelayProcess::readTempo (juce::AudioPlayHead* playHead) noexcept
+{
+    if (playHead == nullptr)
+        return;
+
+    if (const auto position = playHead->getPosition())
+        if (const auto bpm = position->getBpm())
+            if (isUsableTempo (*bpm))
+                positionInfo.bpm = *bpm;
+}
+
+float DelayProcess::easingFactor (double designRate) noexcept
+{
+    return juce::jmin (0.3f * static_cast<float> (designRate / 44100.0), 0.9f);
+}
+
+void DelayProcess::smoothControls() noexcept
+{
+    const auto& floats = *floatParameters;
+
+    currentBalance += (floats.at (balanceIndex)->get() - currentBalance) * 0.01f;
+
+    // The value for this block is taken before the target moves: Drive acts one block late.
+    currentDrive = driveSmoother.getNextValue();
+    const auto drive = floats.at (driveIndex)->get();
+
+    if (drive != lastDriveParam)
+    {
+        lastDriveParam = drive;
+        driveSmoother.setTargetValue (drive);
+    }
+
+    currentWidth += (2.0f * floats.at (widthIndex)->get() - currentWidth) * 0.01f;
+    currentFeedback += (floats.at (feedbackIndex)->get() - currentFeedback) * 0.01f;
+    currentMix += (floats.at (mixIndex)->get() - currentMix) * 0.1f;
+}
+
+void DelayProcess::updateToneFilters() noexcept
+{
+    const auto& floats = *floatParameters;
+    const auto designRate = processSpec.sampleRate;
+
+    lowpassTarget = BiquadLimiter::designLowPass (designRate, (1.0f - floats.at (darkIndex)->get()) * 19800.0f + 400.0f);
+    highpassTarget = BiquadLimiter::designHighPass (designRate, floats.at (brightIndex)->get() * 2500.0f + 20.0f);
+
+    const auto factor = easingFactor (designRate);
+    lowpassFilter.updateCoefficients (lowpassTarget, factor);
+    highpassFilter.updateCoefficients (highpassTarget, factor);
+}
+
+template<bool withDrive>
+void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0, float* wet1, int numSamples, double beatSeconds) noexcept
+{
+    const auto& floats = *floatParameters;
+    const auto& bools = *boolParameters;
+    const auto& syncParameter = *floats.at (syncIndex);
+    const auto& msParameter = *floats.at (msIndex);
+    const auto& tripletParameter = *bools.at (tripletIndex);
+    const auto& tempoChangerParameter = *bools.at (tempoChangerIndex);
+    const auto& dottedParameter = *bools.at (dottedIndex);
+
+    float* const line0 = delayChannels[0];
+    float* const line1 = delayChannels[1];
+    const auto length = bufferLength;
+    const auto lengthFloat = static_cast<float> (length);
+    const auto rate = static_cast<float> (sampleRateInt);
+
+    const auto feedback = currentFeedback;
+    const auto drive = currentDrive;
+    const auto undriven = 1.0f - drive;
+    const auto widthGain = static_cast<float> (1.0 / std::max (static_cast<double> (1.0f + currentWidth), 2.0));
+    const auto sideGain = currentWidth * widthGain;
+    const auto leftGain = 1.0f - currentBalance;
+    const auto rightGain = currentBalance;
+    const auto tripletFactor = static_cast<double> (2.0f / 3.0f);
+
+    auto state0 = feedbackState[0];
+    auto state1 = feedbackState[1];
+    auto index = writeIndex;
+    auto timeMs = delayTimeMs;
+    auto position = readPosition;
+
+    // The time settings are read for every sample; the delay time and its offset in samples are
+    // recomputed only when what they are computed from has changed.
+    std::uint64_t lastKey = ~std::uint64_t{ 0 };
+    float offset = 0.0f;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        std::uint64_t key;
+
+        if (tempoChangerParameter.get())
+        {
+            const auto ms = msParameter.get();
+            std::uint32_t bits;
+            std::memcpy (&bits, &ms, sizeof (bits));
+            key = (std::uint64_t{ 1 } << 32) | bits;
+
+            if (key != lastKey)
+                timeMs = ms * 5.0f * 1000.0f;
+        }
+        else
+        {
+            const auto p = juce::jlimit (0, 8, static_cast<int> (syncParameter.get() * 8.0f));
+            const auto triplet = tripletParameter.get();
+            const auto dotted = dottedParameter.get();
+            key = static_cast<std::uint64_t> (p) | (triplet ? 16u : 0u) | (dotted ? 32u : 0u);
+
+            if (key != lastKey)
+            {
+                const auto base = noteBase[p];
+
+                if (triplet)
+                    timeMs = static_cast<float> (base * 4.0 * tripletFactor * 1000.0 * beatSeconds);
+                else if (dotted)
+                    timeMs = static_cast<float> (base * 4.0 * 1000.0 * 1.5 * beatSeconds);
+                else
+                    timeMs = static_cast<float> (base * 4.0 * 1000.0 * beatSeconds);
+            }
+        }
+
+        if (key != lastKey)
+        {
+            lastKey = key;
+            offset = (timeMs / -1000.0f) * rate;
+        }
+
+        position = offset + static_cast<float> (index);
+
+        if (position < 0.0f)
+        {
+            if (-position < lengthFloat)
+                position += lengthFloat;
+            else
+                position = static_cast<float> (length - remainderOfLongDelay (-position, length));
+        }
+
+        const auto x0 = in0[i];
+        const auto x1 = in1[i];
+        line0[index] = state0 + x0;
+        line1[index] = state1 + x1;
+
+        auto j = static_cast<int> (position);
+        const auto fraction = position - static_cast<float> (j);
+
+        // A position rounded up to the line's end reads its start.
+        if (j >= length)
+            j -= length;
+
+        const auto j1 = j + 1 < length ? j + 1 : 0;
+
+        const auto d0 = line0[j] + (line0[j1] - line0[j]) * fraction;
+        const auto d1 = line1[j] + (line1[j1] - line1[j]) * fraction;
+
+        state0 = d0 * feedback + x0;
+        state1 = d1 * feedback + x1;
+
+        float s0, s1;
+
+        if constexpr (withDrive)
+        {
+            s0 = std::tanh (d0 * 6.0f) * drive + d0 * undriven;
+            s1 = std::tanh (d1 * 6.0f) * drive + d1 * undriven;
+        }
+        else
+        {
+            // At drive 0 the formula gives d itself, to the bit.
+            juce::ignoreUnused (drive, undriven);
+            s0 = d0;
+            s1 = d1;
+        }
+
+        const auto mid = (s0 + s1) * widthGain;
+        const auto side = (s1 - s0) * sideGain;
+        wet0[i] = leftGain * (mid - side);
+        wet1[i] = rightGain * (mid + side);
+
+        if (++index == length)
+            index = 0;
+    }
+
+    feedbackState[0] = state0;
+    feedbackState[1] = state1;
+    writeIndex = index;
+    delayTimeMs = timeMs;
+    readPosition = position;
+}
+
+void DelayProcess::mix (float* channel0, float* channel1, int numSamples) noexcept
+{
+    mixer.setWetMixProportion (1.0f - currentMix);
+
+    float* io[2] = { channel0, channel1 };
+
+    // The mixer carries the delay signal through its FIFO as its "dry" input and the host's
+    // input as its "wet" one, which makes the output (1 - Mix) x input + Mix x delay.
+    for (int start = 0; start < numSamples; start += mixerChunk)
+    {
+        const auto length = static_cast<size_t> (juce::jmin (mixerChunk, numSamples - start));
+        const juce::dsp::AudioBlock<float> wetBlock (wetChannels, 2, static_cast<size_t> (start), length);
+        mixer.pushDrySamples (wetBlock);
+        mixer.mixWetSamples (juce::dsp::AudioBlock<float> (io, 2, static_cast<size_t> (start), length));
+    }
+}
+
+void DelayProcess::process (float* channel0, float* channel1, int numSamples) noexcept
+{
+    if (! isReady() || numSamples > wetCapacity)
+        return;
+
+    smoothControls();
+
+    if (numSamples > 0)
+    {
+        const auto beatSeconds = static_cast<double> (60.0f / static_cast<float> (positionInfo.bpm));
+
+        if (currentDrive != 0.0f)
+            runDelayLoop<true> (channel0, channel1, wetChannels[0], wetChannels[1], numSamples, beatSeconds);
+        else
+            runDelayLoop<false> (channel0, channel1, wetChannels[0], wetChannels[1], numSamples, beatSeconds);
+    }
+
+    updateToneFilters();
+    BiquadLimiter::processStereoCascade (lowpassFilter, highpassFilter, wetChannels[0], wetChannels[1], numSamples);
+
+    mix (channel0, channel1, numSamples);
+}

@@ -1,0 +1,88 @@
+#include "EngineFixture.h"
+
+#include <atomic>
+#include <random>
+#include <thread>
+
+namespace
+{
+using echovane::testing::ManualPlayHead;
+
+// Random block lengths and rates on the audio side while another thread automates every
+// parameter: the engine must neither crash nor, with finite input and feedback below 1, let
+// anything but finite samples out.
+TEST (Stress, RandomBlocksRatesAndConcurrentAutomation)
+{
+    OvelanAudioProcessor processor;
+    ManualPlayHead playHead;
+    processor.enableAllBuses();
+    processor.setPlayHead (&playHead);
+
+    std::atomic<bool> running{ true };
+    std::atomic<int> writes{ 0 };
+
+    std::thread automation ([&]
+                            {
+                                std::mt19937 random (11);
+                                std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+                                auto& floats = *processor.floatParameters;
+                                auto& bools = *processor.boolParameters;
+
+                                while (running.load())
+                                {
+                                    for (size_t i = 0; i < floats.size(); ++i)
+                                        asHostParameter (floats[i]).setValue (i == 2 ? 0.97f * unit (random) : unit (random));
+
+                                    // Bypass only now and then: each bypass period clears a line of up to 2 x 40 s.
+                                    asHostParameter (bools[0]).setValue (unit (random) < 0.002f ? 1.0f : 0.0f);
+
+                                    for (size_t i = 1; i < bools.size(); ++i)
+                                        asHostParameter (bools[i]).setValue (unit (random));
+
+                                    writes.fetch_add (1);
+                                    std::this_thread::sleep_for (std::chrono::microseconds (20));
+                                } });
+
+    std::mt19937 random (5);
+    std::uniform_real_distribution<double> rates (8000.0, 384000.0);
+    std::uniform_int_distribution<int> lengths (0, 8192);
+    std::uniform_real_distribution<float> signal (-1.0f, 1.0f);
+    std::uniform_real_distribution<double> tempi (-20.0, 300.0);
+
+    juce::AudioBuffer<float> audio (2, 8192);
+    juce::MidiBuffer midi;
+    int nonFinite = 0;
+    double rate = 48000.0;
+
+    for (int block = 0; block < 2000; ++block)
+    {
+        // A new rate re-sizes two 40-second lines, so only every so many blocks.
+        if (block % 150 == 0)
+        {
+            rate = rates (random);
+            processor.setRateAndBufferSizeDetails (rate, lengths (random));
+        }
+
+        playHead.bpm = tempi (random); // zero and negative tempi among them
+        const auto n = lengths (random);
+        audio.setSize (2, n, false, false, true);
+
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < n; ++i)
+                audio.setSample (ch, i, signal (random));
+
+        processor.processBlock (audio, midi);
+
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < n; ++i)
+                nonFinite += std::isfinite (audio.getSample (ch, i)) ? 0 : 1;
+
+        ASSERT_EQ (nonFinite, 0) << "block " << block << " at " << rate << " Hz";
+        ASSERT_TRUE (processor.getDelayProcess().isReady());
+    }
+
+    running.store (false);
+    automation.join();
+    EXPECT_GT (writes.load(), 0);
+}
+} // namespace
