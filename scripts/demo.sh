@@ -19,3 +19,14 @@ echo "installed: $installed"
 echo
 
 "$host" info "$installed"
+
+demo_dir=build/demo
+mkdir -p "$demo_dir"
+echo
+# A click on every bar at 100 bpm through a dotted eighth-note delay with feedback.
+"$host" render "$installed" --out "$demo_dir/echovane-demo.wav" --signal clicks --seconds 8 --bpm 100 \
+    --set Sync=0.4 --set Dotted=1 --set Feedback=0.6 --set Mix=0.4 --set Dark=0.3
+"$host" snapshot "$installed" --out "$demo_dir/editor-100.png"
+echo
+echo "demo audio:     $demo_dir/echovane-demo.wav"
+echo "editor picture: $demo_dir/editor-100.png"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, checks formatting, then builds and runs the whole test suite twice: a normal Release
-# build, and a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# build (which also compiles the benchmarks, so they cannot rot), and a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer. Last, ThreadSanitizer runs the stress test,
+# where the audio thread and an automating thread meet.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,9 +17,17 @@ run_suite() {
 }
 
 echo "== Release build and tests"
-run_suite build
+run_suite build -DECHOVANE_BUILD_BENCHMARKS=ON
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DECHOVANE_SANITIZERS=address,undefined
+
+echo "== ThreadSanitizer: the stress test"
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+mkdir -p build-tsan
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Release -DECHOVANE_SANITIZERS=thread > build-tsan/configure.log 2>&1 \
+    || { cat build-tsan/configure.log; exit 1; }
+cmake --build build-tsan --parallel "$(nproc)" --target echovane_unit_tests
+ctest --test-dir build-tsan --output-on-failure --timeout 900 -R '^Stress\.'
