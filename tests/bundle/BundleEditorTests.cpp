@@ -1,5 +1,6 @@
 #include "BundleFixture.h"
 #include "EditorSnapshot.h"
+#include "HostToolRun.h"
 #include "support/StateBlocks.h"
 
 namespace
@@ -8,6 +9,8 @@ using echovane::host::readComponentState;
 using echovane::host::renderEditor;
 using echovane::host::withoutJuceTrailer;
 using echovane::host::writeComponentState;
+using echovane::testing::expectRefusals;
+using echovane::testing::runHost;
 
 // Compares bytes; JUCE's own comparison hands memcmp a null pointer for empty blocks.
 bool sameBytes (const juce::MemoryBlock& a, const juce::MemoryBlock& b)
@@ -97,31 +100,6 @@ TEST (BundleSnapshot, DrawsTheEditorAtTheBundlesStoredStep)
     EXPECT_EQ (sized.getHeight(), 200);
 }
 
-struct ToolRun
-{
-    int exitCode;
-    juce::String output;
-};
-
-/** echovane-host run with no display at all, as on a build server. */
-ToolRun runHeadless (juce::StringArray args)
-{
-    args.insert (0, ECHOVANE_HOST_PATH);
-    args.insert (0, "WAYLAND_DISPLAY");
-    args.insert (0, "-u");
-    args.insert (0, "DISPLAY");
-    args.insert (0, "-u");
-    args.insert (0, "/usr/bin/env");
-    juce::ChildProcess process;
-
-    if (! process.start (args, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
-        return { -1, "could not start " + args.joinIntoString (" ") };
-
-    const auto output = process.readAllProcessOutput();
-    process.waitForProcessToFinish (60000);
-    return { static_cast<int> (process.getExitCode()), output };
-}
-
 class EditorCommands : public ::testing::Test
 {
 protected:
@@ -149,7 +127,7 @@ TEST_F (EditorCommands, SnapshotWritesThePictureWithoutADisplay)
         args.addArray (test.extra);
         SCOPED_TRACE (args.joinIntoString (" "));
 
-        const auto run = runHeadless (args);
+        const auto run = runHost (args);
         ASSERT_EQ (run.exitCode, 0) << run.output;
         EXPECT_TRUE (run.output.contains ("wrote " + juce::String (test.width) + "x" + juce::String (test.height))) << run.output;
 
@@ -163,12 +141,7 @@ TEST_F (EditorCommands, SnapshotWritesThePictureWithoutADisplay)
 TEST_F (EditorCommands, BadInputGetsOneLineAndAnExitCode)
 {
     const auto out = picture.getFile().getFullPathName();
-    const struct
-    {
-        juce::StringArray args;
-        int exitCode;
-        const char* mentions;
-    } cases[] = {
+    expectRefusals ({
         { { "snapshot", bundle }, 2, "needs --out" },
         { { "snapshot", bundle, "--out", out, "--size", "0x480" }, 2, "whole number from 1 to 8192" },
         { { "snapshot", bundle, "--out", out, "--size", "1000x-3" }, 2, "whole number from 1 to 8192" },
@@ -181,26 +154,6 @@ TEST_F (EditorCommands, BadInputGetsOneLineAndAnExitCode)
         { { "open" }, 2, "too few arguments" },
         { { "open", bundle, "--seconds", "-1" }, 2, "--seconds must lie between" },
         { { "open", bundle }, 1, "open needs a display" },
-    };
-
-    for (const auto& invocation : cases)
-    {
-        SCOPED_TRACE (invocation.args.joinIntoString (" "));
-        const auto run = runHeadless (invocation.args);
-        EXPECT_EQ (run.exitCode, invocation.exitCode);
-        EXPECT_TRUE (run.output.startsWith ("echovane-host: ")) << run.output;
-        EXPECT_TRUE (run.output.contains (invocation.mentions)) << run.output;
-        EXPECT_EQ (juce::StringArray::fromLines (run.output.trimEnd()).size(), 1) << run.output;
-    }
-}
-
-TEST_F (EditorCommands, BothExplainThemselves)
-{
-    for (const auto* command : { "snapshot", "open" })
-    {
-        const auto run = runHeadless ({ command, "--help" });
-        EXPECT_EQ (run.exitCode, 0) << command;
-        EXPECT_TRUE (run.output.startsWith (juce::String ("usage: echovane-host ") + command)) << run.output;
-    }
+    });
 }
 } // namespace

@@ -1,32 +1,11 @@
 #include "BundleFixture.h"
+#include "Commands.h"
+#include "HostToolRun.h"
 
 namespace
 {
-struct ToolRun
-{
-    int exitCode;
-    juce::String output;
-};
-
-ToolRun runHost (juce::StringArray args)
-{
-    args.insert (0, ECHOVANE_HOST_PATH);
-    juce::ChildProcess process;
-
-    if (! process.start (args, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
-        return { -1, "could not start " + args[0] };
-
-    const auto output = process.readAllProcessOutput();
-    process.waitForProcessToFinish (60000);
-    return { static_cast<int> (process.getExitCode()), output };
-}
-
-struct BadInvocation
-{
-    juce::StringArray args;
-    int exitCode;
-    const char* mentions;
-};
+using echovane::testing::expectRefusals;
+using echovane::testing::runHost;
 
 class HostCommandLine : public ::testing::Test
 {
@@ -38,7 +17,7 @@ protected:
 TEST_F (HostCommandLine, BadInputGetsOneLineAndAnExitCode)
 {
     const auto file = stateFile.getFile().getFullPathName();
-    const std::vector<BadInvocation> cases = {
+    expectRefusals ({
         { { "bogus" }, 2, "unknown command 'bogus'" },
         { { "info" }, 2, "too few arguments" },
         { { "info", "/nonexistent/Echovane.vst3" }, 2, "no plug-in bundle at '/nonexistent/Echovane.vst3'" },
@@ -53,31 +32,24 @@ TEST_F (HostCommandLine, BadInputGetsOneLineAndAnExitCode)
         { { "state", "save", bundle, file, "--set", "=0.5" }, 2, "expects ID=VALUE" },
         { { "state", "save", bundle, file, "--set" }, 2, "needs a value" },
         { { "state", "load", bundle, "/nonexistent/song.state" }, 2, "cannot read state file" },
-    };
-
-    for (const auto& invocation : cases)
-    {
-        SCOPED_TRACE (invocation.args.joinIntoString (" "));
-        const auto run = runHost (invocation.args);
-        EXPECT_EQ (run.exitCode, invocation.exitCode);
-        EXPECT_TRUE (run.output.startsWith ("echovane-host: ")) << run.output;
-        EXPECT_TRUE (run.output.contains (invocation.mentions)) << run.output;
-        EXPECT_EQ (juce::StringArray::fromLines (run.output.trimEnd()).size(), 1) << run.output;
-    }
+    });
 }
 
 TEST_F (HostCommandLine, EverySubCommandExplainsItself)
 {
-    for (const auto* command : { "info", "state" })
-    {
-        const auto run = runHost ({ command, "--help" });
-        EXPECT_EQ (run.exitCode, 0) << command;
-        EXPECT_TRUE (run.output.startsWith (juce::String ("usage: echovane-host ") + command)) << run.output;
-    }
-
     const auto overview = runHost ({ "--help" });
     EXPECT_EQ (overview.exitCode, 0);
-    EXPECT_TRUE (overview.output.contains ("info") && overview.output.contains ("state")) << overview.output;
+
+    for (const auto& command : echovane::host::allCommands())
+    {
+        const auto run = runHost ({ command.name, "--help" });
+        EXPECT_EQ (run.exitCode, 0) << command.name;
+        EXPECT_TRUE (run.output.startsWith (juce::String ("usage: echovane-host ") + command.name)) << run.output;
+        EXPECT_TRUE (overview.output.contains (juce::String ("  ") + command.name)) << overview.output;
+    }
+
+    for (const auto* expected : { "info", "state", "render", "snapshot", "open" })
+        EXPECT_TRUE (overview.output.contains (expected)) << expected;
 }
 
 TEST_F (HostCommandLine, InfoListsTheBundleAndItsParameters)
