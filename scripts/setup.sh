@@ -8,7 +8,7 @@ packages=(
     juce-modules-source
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
-    xvfb xauth xdotool x11-utils
+    xvfb xauth xdotool x11-utils fonts-dejavu-core
 )
 
 missing=()
