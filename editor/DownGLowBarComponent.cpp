@@ -1,5 +1,7 @@
 #include "DownGLowBarComponent.h"
 
+#include "StretchedPicture.h"
+
 #include <BinaryData.h>
 
 DelayLogoComponent::DelayLogoComponent()
@@ -11,7 +13,7 @@ DelayLogoComponent::~DelayLogoComponent() = default;
 
 void DelayLogoComponent::paint (juce::Graphics& g)
 {
-    picture->drawWithin (g, juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (getWidth()), static_cast<float> (getHeight())), juce::RectanglePlacement::stretchToFit, 1.0f);
+    drawStretched (*picture, g, *this);
 }
 
 void DelayLogoComponent::resized()
@@ -30,7 +32,7 @@ DownGLowBarComponent::~DownGLowBarComponent() = default;
 
 void DownGLowBarComponent::paint (juce::Graphics& g)
 {
-    glowPicture->drawWithin (g, juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (getWidth()), static_cast<float> (getHeight())), juce::RectanglePlacement::stretchToFit, 1.0f);
+    drawStretched (*glowPicture, g, *this);
 }
 
 void DownGLowBarComponent::resized()

@@ -1,5 +1,7 @@
 #include "PluginEditor.h"
 
+#include "StretchedPicture.h"
+
 #include <BinaryData.h>
 
 namespace
@@ -66,7 +68,7 @@ OvelanAudioProcessorEditor::~OvelanAudioProcessorEditor() = default;
 
 void OvelanAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    backgroundPicture->drawWithin (g, juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (getWidth()), static_cast<float> (getHeight())), juce::RectanglePlacement::stretchToFit, 1.0f);
+    drawStretched (*backgroundPicture, g, *this);
     g.fillAll (juce::Colour (0x5e000000));
 }
 

@@ -1,14 +1,8 @@
 #include "UpperGlowBarComponent.h"
 
-#include <BinaryData.h>
+#include "StretchedPicture.h"
 
-namespace
-{
-void drawStretched (juce::Drawable& picture, juce::Graphics& g, const juce::Component& into)
-{
-    picture.drawWithin (g, juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (into.getWidth()), static_cast<float> (into.getHeight())), juce::RectanglePlacement::stretchToFit, 1.0f);
-}
-} // namespace
+#include <BinaryData.h>
 
 GlowBarComponent::GlowBarComponent()
 {

@@ -1,6 +1,7 @@
 #include "WindowSizeChangerComponent.h"
 
 #include "../engine/PluginProcessor.h"
+#include "StretchedPicture.h"
 
 #include <BinaryData.h>
 
@@ -113,7 +114,7 @@ void WindowSizeChangerComponent::paint (juce::Graphics& g)
     const auto width = getWidth();
     const auto height = getHeight();
 
-    platePicture->drawWithin (g, juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (width), static_cast<float> (height)), juce::RectanglePlacement::stretchToFit, 1.0f);
+    drawStretched (*platePicture, g, *this);
 
     g.setColour (juce::Colour (0xff00e0ed));
     g.setFont (static_cast<float> (0.3 * height));
