@@ -6,27 +6,6 @@
 
 namespace
 {
-enum FloatIndex : size_t
-{
-    mixIndex = 0,
-    syncIndex,
-    feedbackIndex,
-    balanceIndex,
-    widthIndex,
-    driveIndex,
-    darkIndex,
-    brightIndex,
-    msIndex
-};
-
-enum BoolIndex : size_t
-{
-    bypassIndex = 0,
-    tripletIndex,
-    tempoChangerIndex,
-    dottedIndex
-};
-
 // 1 / (64 / 2^p) for the note values 1/64 to 4 whole notes: exact powers of two.
 constexpr double noteBase[9] = { 1.0 / 64.0, 1.0 / 32.0, 1.0 / 16.0, 1.0 / 8.0, 1.0 / 4.0, 1.0 / 2.0, 1.0, 2.0, 4.0 };
 
@@ -67,10 +46,10 @@ bool isUsableTempo (double bpm) noexcept
 } // namespace
 
 DelayProcess::DelayProcess (std::vector<FloatParameter*>* floatParameterList, std::vector<BoolParameter*>* boolParameterList)
-    : currentBalance (floatParameterList->at (balanceIndex)->get())
-    , currentWidth (2.0f * floatParameterList->at (widthIndex)->get())
-    , currentFeedback (floatParameterList->at (feedbackIndex)->get())
-    , currentMix (floatParameterList->at (mixIndex)->get())
+    : currentBalance (floatParameterList->at (ParameterIndex::balance)->get())
+    , currentWidth (2.0f * floatParameterList->at (ParameterIndex::width)->get())
+    , currentFeedback (floatParameterList->at (ParameterIndex::feedback)->get())
+    , currentMix (floatParameterList->at (ParameterIndex::mix)->get())
     , floatParameters (floatParameterList)
     , boolParameters (boolParameterList)
     , lowpassFilter (identityCoefficients, 2)
@@ -121,7 +100,7 @@ bool DelayProcess::resize (double sampleRate, int blockSize)
     try
     {
         driveSmoother.reset (0);
-        const auto drive = floatParameters->at (driveIndex)->get();
+        const auto drive = floatParameters->at (ParameterIndex::drive)->get();
         driveSmoother.setCurrentAndTargetValue (drive);
         lastDriveParam = drive;
 
@@ -205,11 +184,11 @@ void DelayProcess::smoothControls() noexcept
 {
     const auto& floats = *floatParameters;
 
-    currentBalance += (floats.at (balanceIndex)->get() - currentBalance) * 0.01f;
+    currentBalance += (floats.at (ParameterIndex::balance)->get() - currentBalance) * 0.01f;
 
     // The value for this block is taken before the target moves: Drive acts one block late.
     currentDrive = driveSmoother.getNextValue();
-    const auto drive = floats.at (driveIndex)->get();
+    const auto drive = floats.at (ParameterIndex::drive)->get();
 
     if (drive != lastDriveParam)
     {
@@ -217,9 +196,9 @@ void DelayProcess::smoothControls() noexcept
         driveSmoother.setTargetValue (drive);
     }
 
-    currentWidth += (2.0f * floats.at (widthIndex)->get() - currentWidth) * 0.01f;
-    currentFeedback += (floats.at (feedbackIndex)->get() - currentFeedback) * 0.01f;
-    currentMix += (floats.at (mixIndex)->get() - currentMix) * 0.1f;
+    currentWidth += (2.0f * floats.at (ParameterIndex::width)->get() - currentWidth) * 0.01f;
+    currentFeedback += (floats.at (ParameterIndex::feedback)->get() - currentFeedback) * 0.01f;
+    currentMix += (floats.at (ParameterIndex::mix)->get() - currentMix) * 0.1f;
 }
 
 void DelayProcess::updateToneFilters() noexcept
@@ -227,8 +206,8 @@ void DelayProcess::updateToneFilters() noexcept
     const auto& floats = *floatParameters;
     const auto designRate = processSpec.sampleRate;
 
-    lowpassTarget = BiquadLimiter::designLowPass (designRate, (1.0f - floats.at (darkIndex)->get()) * 19800.0f + 400.0f);
-    highpassTarget = BiquadLimiter::designHighPass (designRate, floats.at (brightIndex)->get() * 2500.0f + 20.0f);
+    lowpassTarget = BiquadLimiter::designLowPass (designRate, (1.0f - floats.at (ParameterIndex::dark)->get()) * 19800.0f + 400.0f);
+    highpassTarget = BiquadLimiter::designHighPass (designRate, floats.at (ParameterIndex::bright)->get() * 2500.0f + 20.0f);
 
     const auto factor = easingFactor (designRate);
     lowpassFilter.updateCoefficients (lowpassTarget, factor);
@@ -240,11 +219,11 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
 {
     const auto& floats = *floatParameters;
     const auto& bools = *boolParameters;
-    const auto& syncParameter = *floats.at (syncIndex);
-    const auto& msParameter = *floats.at (msIndex);
-    const auto& tripletParameter = *bools.at (tripletIndex);
-    const auto& tempoChangerParameter = *bools.at (tempoChangerIndex);
-    const auto& dottedParameter = *bools.at (dottedIndex);
+    const auto& syncParameter = *floats.at (ParameterIndex::sync);
+    const auto& msParameter = *floats.at (ParameterIndex::ms);
+    const auto& tripletParameter = *bools.at (ParameterIndex::triplet);
+    const auto& tempoChangerParameter = *bools.at (ParameterIndex::tempoChanger);
+    const auto& dottedParameter = *bools.at (ParameterIndex::dotted);
 
     float* const line0 = delayChannels[0];
     float* const line1 = delayChannels[1];

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "BiquadLimiterDsp.h"
-#include "PluginProcessor.h"
+#include "MetaParameter.h"
+#include "ParameterIndex.h"
 
 #include <juce_dsp/juce_dsp.h>
 

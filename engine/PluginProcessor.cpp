@@ -9,27 +9,6 @@
 
 namespace
 {
-struct FloatParameterSpec
-{
-    const char* id;
-    float defaultValue;
-};
-
-// Host index order; the IDs are part of every saved project and must never change.
-constexpr FloatParameterSpec floatParameterSpecs[] = {
-    { "Mix", 0.5f },
-    { "Sync", 0.6f },
-    { "Feedback", 0.22f },
-    { "Balance", 0.5f },
-    { "Width", 0.0f },
-    { "Drive", 0.0f },
-    { "Dark", 0.0f },
-    { "Bright", 0.0f },
-    { "MS", 0.1f },
-};
-
-constexpr const char* boolParameterIds[] = { "Bypass", "Triplet", "TempoChanger", "Dotted" };
-
 constexpr const char* stateTag = "Delay";
 constexpr const char* sizeChangerAttribute = "sizechanger";
 
@@ -108,13 +87,13 @@ OvelanAudioProcessor::OvelanAudioProcessor()
 {
     floatParameters = new std::vector<FloatParameter*>();
 
-    for (const auto& spec : floatParameterSpecs)
+    for (const auto& spec : ParameterIndex::floatSpecs)
         parameterNames.emplace_back (spec.id);
 
     for (size_t i = 0; i < parameterNames.size(); ++i)
     {
         const juce::String id (parameterNames[i]);
-        const auto defaultValue = floatParameterSpecs[i].defaultValue;
+        const auto defaultValue = ParameterIndex::floatSpecs[i].defaultValue;
 
         // "MS" is continuous: typed milliseconds must survive unrounded.
         auto* parameter = id == "MS"
@@ -126,8 +105,9 @@ OvelanAudioProcessor::OvelanAudioProcessor()
 
     boolParameters = new std::vector<BoolParameter*>();
 
-    for (const auto* id : boolParameterIds)
+    for (const auto idView : ParameterIndex::boolIds)
     {
+        const juce::String id (idView.data(), idView.size());
         auto* parameter = new BoolParameter (id, id, false);
         addParameter (parameter);
         boolParameters->push_back (parameter);
@@ -352,7 +332,7 @@ void OvelanAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
     if (buffer.getNumChannels() < 2 || ! engine.isReady())
         return;
 
-    if (boolParameters->at (0)->get())
+    if (boolParameters->at (ParameterIndex::bypass)->get())
     {
         if (! bypassCleared)
         {

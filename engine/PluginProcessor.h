@@ -1,5 +1,8 @@
 #pragma once
 
+#include "MetaParameter.h"
+#include "ParameterIndex.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <memory>
@@ -7,25 +10,6 @@
 #include <vector>
 
 class DelayProcess;
-
-/** A host parameter that answers true to isMetaParameter; everything else is the JUCE class's. */
-template<typename ParameterType>
-class MetaParameter final : public ParameterType
-{
-public:
-    using ParameterType::ParameterType;
-
-    bool isMetaParameter() const override { return true; }
-};
-
-/** JUCE keeps setValue private in its parameter classes; the plain write goes through the base. */
-inline juce::AudioProcessorParameter& asHostParameter (juce::AudioProcessorParameter* parameter)
-{
-    return *parameter;
-}
-
-using FloatParameter = MetaParameter<juce::AudioParameterFloat>;
-using BoolParameter = MetaParameter<juce::AudioParameterBool>;
 
 class OvelanAudioProcessor final : public juce::AudioProcessor
 {

@@ -19,10 +19,10 @@ public:
     ReferenceEcho (OvelanAudioProcessor& processor, double sampleRate, int blockSize, int longestBlock)
         : floats (*processor.floatParameters)
         , bools (*processor.boolParameters)
-        , balance (floats[3]->get())
-        , width (2.0f * floats[4]->get())
-        , feedback (floats[2]->get())
-        , mix (floats[0]->get())
+        , balance (floats[ParameterIndex::balance]->get())
+        , width (2.0f * floats[ParameterIndex::width]->get())
+        , feedback (floats[ParameterIndex::feedback]->get())
+        , mix (floats[ParameterIndex::mix]->get())
     {
         rateInt = static_cast<int> (static_cast<float> (sampleRate));
         length = 40 * rateInt;
@@ -30,8 +30,8 @@ public:
         line[1].assign (static_cast<size_t> (length), 0.0f);
         designRate = sampleRate;
         drive.reset (0);
-        drive.setCurrentAndTargetValue (floats[5]->get());
-        lastDrive = floats[5]->get();
+        drive.setCurrentAndTargetValue (floats[ParameterIndex::drive]->get());
+        lastDrive = floats[ParameterIndex::drive]->get();
         mixer.reset();
         mixer.prepare ({ sampleRate, static_cast<juce::uint32> (longestBlock), 2 });
         mixer.setWetLatency (0.0f);
@@ -48,18 +48,18 @@ public:
         const juce::ScopedNoDenormals noDenormals;
         const auto n = buffer.getNumSamples();
 
-        balance += (floats[3]->get() - balance) * 0.01f;
+        balance += (floats[ParameterIndex::balance]->get() - balance) * 0.01f;
         const auto currentDrive = drive.getNextValue();
 
-        if (floats[5]->get() != lastDrive)
+        if (floats[ParameterIndex::drive]->get() != lastDrive)
         {
-            lastDrive = floats[5]->get();
+            lastDrive = floats[ParameterIndex::drive]->get();
             drive.setTargetValue (lastDrive);
         }
 
-        width += (2.0f * floats[4]->get() - width) * 0.01f;
-        feedback += (floats[2]->get() - feedback) * 0.01f;
-        mix += (floats[0]->get() - mix) * 0.1f;
+        width += (2.0f * floats[ParameterIndex::width]->get() - width) * 0.01f;
+        feedback += (floats[ParameterIndex::feedback]->get() - feedback) * 0.01f;
+        mix += (floats[ParameterIndex::mix]->get() - mix) * 0.1f;
 
         std::vector<float> wet[2] = { std::vector<float> (static_cast<size_t> (n)), std::vector<float> (static_cast<size_t> (n)) };
         const auto beatSeconds = static_cast<double> (60.0f / static_cast<float> (bpm));
@@ -68,18 +68,18 @@ public:
         {
             float delayTimeMs;
 
-            if (bools[2]->get())
+            if (bools[ParameterIndex::tempoChanger]->get())
             {
-                delayTimeMs = floats[8]->get() * 5.0f * 1000.0f;
+                delayTimeMs = floats[ParameterIndex::ms]->get() * 5.0f * 1000.0f;
             }
             else
             {
-                const auto p = static_cast<int> (floats[1]->get() * 8.0f);
+                const auto p = static_cast<int> (floats[ParameterIndex::sync]->get() * 8.0f);
                 const auto base = 1.0 / (64.0 / std::ldexp (1.0, p));
 
-                if (bools[1]->get())
+                if (bools[ParameterIndex::triplet]->get())
                     delayTimeMs = static_cast<float> (base * 4.0 * static_cast<double> (2.0f / 3.0f) * 1000.0 * beatSeconds);
-                else if (bools[3]->get())
+                else if (bools[ParameterIndex::dotted]->get())
                     delayTimeMs = static_cast<float> (base * 4.0 * 1000.0 * 1.5 * beatSeconds);
                 else
                     delayTimeMs = static_cast<float> (base * 4.0 * 1000.0 * beatSeconds);
@@ -126,8 +126,8 @@ public:
         }
 
         const auto fs = static_cast<float> (designRate);
-        const auto low = juce::dsp::IIR::Coefficients<float>::makeLowPass (designRate, std::min ((1.0f - floats[6]->get()) * 19800.0f + 400.0f, fs * 0.49f), 0.5f);
-        const auto high = juce::dsp::IIR::Coefficients<float>::makeHighPass (designRate, std::min (floats[7]->get() * 2500.0f + 20.0f, fs * 0.49f), 0.5f);
+        const auto low = juce::dsp::IIR::Coefficients<float>::makeLowPass (designRate, std::min ((1.0f - floats[ParameterIndex::dark]->get()) * 19800.0f + 400.0f, fs * 0.49f), 0.5f);
+        const auto high = juce::dsp::IIR::Coefficients<float>::makeHighPass (designRate, std::min (floats[ParameterIndex::bright]->get() * 2500.0f + 20.0f, fs * 0.49f), 0.5f);
         const auto factor = std::min (0.3f * static_cast<float> (designRate / 44100.0), 0.9f);
 
         lowFilter.ease (*low, factor);

@@ -120,9 +120,9 @@ TEST (Processor, ParameterTablesMatchTheHostOrder)
 TEST (Processor, ValuesSnapToEachParametersGrid)
 {
     OvelanAudioProcessor processor;
-    auto& mix = *processor.floatParameters->at (0);
-    auto& ms = *processor.floatParameters->at (8);
-    auto& triplet = *processor.boolParameters->at (1);
+    auto& mix = *processor.floatParameters->at (ParameterIndex::mix);
+    auto& ms = *processor.floatParameters->at (ParameterIndex::ms);
+    auto& triplet = *processor.boolParameters->at (ParameterIndex::triplet);
 
     asHostParameter (&mix).setValue (0.123f);
     asHostParameter (&ms).setValue (0.123f);
@@ -155,7 +155,7 @@ TEST (Processor, ListenersHearTheHostIndex)
 
     OvelanAudioProcessor processor;
     IndexRecorder recorder;
-    auto* tempoChanger = processor.boolParameters->at (2);
+    auto* tempoChanger = processor.boolParameters->at (ParameterIndex::tempoChanger);
     tempoChanger->addListener (&recorder);
     tempoChanger->setValueNotifyingHost (1.0f);
     tempoChanger->removeListener (&recorder);
@@ -177,9 +177,9 @@ TEST (ProcessorState, NewProcessorWritesTheDefaultBlockExactly)
 TEST (ProcessorState, RoundTripRestoresEverySnappedValue)
 {
     OvelanAudioProcessor source;
-    asHostParameter (source.boolParameters->at (1)).setValue (1.0f);
-    asHostParameter (source.boolParameters->at (2)).setValue (1.0f);
-    asHostParameter (source.floatParameters->at (8)).setValue (0.4321f);
+    asHostParameter (source.boolParameters->at (ParameterIndex::triplet)).setValue (1.0f);
+    asHostParameter (source.boolParameters->at (ParameterIndex::tempoChanger)).setValue (1.0f);
+    asHostParameter (source.floatParameters->at (ParameterIndex::ms)).setValue (0.4321f);
     asHostParameter (source.sizeChanger.get()).setValue (1.0f);
 
     const auto text = stateText (source);
@@ -198,8 +198,8 @@ TEST (ProcessorState, RoundTripRestoresEverySnappedValue)
     OvelanAudioProcessor defaults, fromDefaults;
     const auto defaultText = stateText (defaults);
     fromDefaults.setStateInformation (defaultText.data(), static_cast<int> (defaultText.size()));
-    EXPECT_NEAR (fromDefaults.floatParameters->at (1)->get(), 0.6f, 1.0e-7f);
-    EXPECT_EQ (fromDefaults.floatParameters->at (8)->get(), 0.1f);
+    EXPECT_NEAR (fromDefaults.floatParameters->at (ParameterIndex::sync)->get(), 0.6f, 1.0e-7f);
+    EXPECT_EQ (fromDefaults.floatParameters->at (ParameterIndex::ms)->get(), 0.1f);
     EXPECT_EQ (fromDefaults.sizeChanger->get(), 1.0f);
 }
 

@@ -31,12 +31,12 @@ TEST (Stress, RandomBlocksRatesAndConcurrentAutomation)
                                 while (running.load())
                                 {
                                     for (size_t i = 0; i < floats.size(); ++i)
-                                        asHostParameter (floats[i]).setValue (i == 2 ? 0.97f * unit (random) : unit (random));
+                                        asHostParameter (floats[i]).setValue (i == ParameterIndex::feedback ? 0.97f * unit (random) : unit (random));
 
                                     // Bypass only now and then: each bypass period clears a line of up to 2 x 40 s.
-                                    asHostParameter (bools[0]).setValue (unit (random) < 0.002f ? 1.0f : 0.0f);
+                                    asHostParameter (bools[ParameterIndex::bypass]).setValue (unit (random) < 0.002f ? 1.0f : 0.0f);
 
-                                    for (size_t i = 1; i < bools.size(); ++i)
+                                    for (size_t i = ParameterIndex::bypass + 1; i < bools.size(); ++i)
                                         asHostParameter (bools[i]).setValue (unit (random));
 
                                     writes.fetch_add (1);

@@ -1,37 +1,12 @@
 #include "BundleFixture.h"
 #include "EditorWindow.h"
+#include "support/MessagePump.h"
 #include "support/StateBlocks.h"
-
-#include <functional>
-
-namespace juce
-{
-// JUCE's own step of its message loop; a test that needs the plug-in's answers pumps it
-// until they have come.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
 
 namespace
 {
 using echovane::host::EditorWindow;
-
-/** Runs the message loop until `done` holds; gives up after a generous bound, so a plug-in
-    that never answers fails the test instead of hanging it. */
-bool pumpUntil (const std::function<bool()>& done)
-{
-    const auto giveUpAt = juce::Time::getMillisecondCounter() + 20000;
-
-    while (! done())
-    {
-        if (juce::Time::getMillisecondCounter() > giveUpAt)
-            return false;
-
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
-            juce::Thread::sleep (2);
-    }
-
-    return true;
-}
+using echovane::testing::pumpUntil;
 
 /** Counts what the plug-in tells the host about its parameters. */
 class HostSideWatch final : private juce::AudioProcessorParameter::Listener
