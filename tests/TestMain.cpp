@@ -2,11 +2,45 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+/** In a Debug build JUCE's assertions are written to the current logger (JUCE_LOG_ASSERTIONS);
+    left alone they only log, or break into a debugger when one is attached. Here each one fails
+    the test that hit it, and one hit after the tests (a leak found at shutdown) fails the run. */
+class AssertionTrap final : public juce::Logger
+{
+public:
+    void logMessage (const juce::String& message) override
+    {
+        std::fprintf (stderr, "%s\n", message.toRawUTF8());
+
+        if (! message.startsWith ("JUCE Assertion failure"))
+            return;
+
+        if (::testing::UnitTest::GetInstance()->current_test_info() != nullptr)
+        {
+            ADD_FAILURE() << message;
+            return;
+        }
+
+        std::fflush (stderr);
+        std::_Exit (EXIT_FAILURE);
+    }
+};
+} // namespace
+
 // JUCE wants a message thread and its singletons before any processor, editor or hosted
 // plug-in exists; the test runner's main thread is that message thread.
 int main (int argc, char** argv)
 {
     testing::InitGoogleTest (&argc, argv);
+
+    // Never deleted: JUCE's leak detectors report after main returns, and must still reach it.
+    juce::Logger::setCurrentLogger (new AssertionTrap());
+
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
     return RUN_ALL_TESTS();
 }
