@@ -18,6 +18,7 @@ TEST_F (HostCommandLine, BadInputGetsOneLineAndAnExitCode)
 {
     const auto file = stateFile.getFile().getFullPathName();
     expectRefusals ({
+        { {}, 2, "usage: echovane-host COMMAND" },
         { { "bogus" }, 2, "unknown command 'bogus'" },
         { { "info" }, 2, "too few arguments" },
         { { "info", "/nonexistent/Echovane.vst3" }, 2, "no plug-in bundle at '/nonexistent/Echovane.vst3'" },

@@ -14,10 +14,24 @@ struct ToolRun
     juce::String output;
 };
 
-/** echovane-host run with no display at all, as on a build server. */
-inline ToolRun runHost (juce::StringArray args)
+enum class HostOutput
+{
+    both,
+    stdoutOnly
+};
+
+/** echovane-host run with no display at all, as on a build server; its output is stdout and
+    stderr together, or stdout alone. */
+inline ToolRun runHost (juce::StringArray args, HostOutput streams = HostOutput::both)
 {
     args.insert (0, ECHOVANE_HOST_PATH);
+
+    if (streams == HostOutput::stdoutOnly)
+    {
+        for (const auto* word : { "exec \"$0\" \"$@\" 2>/dev/null", "-c", "/bin/sh" })
+            args.insert (0, word);
+    }
+
     args.insert (0, "WAYLAND_DISPLAY");
     args.insert (0, "-u");
     args.insert (0, "DISPLAY");
@@ -30,6 +44,12 @@ inline ToolRun runHost (juce::StringArray args)
 
     const auto output = process.readAllProcessOutput();
     process.waitForProcessToFinish (60000);
+
+    // The tool carries its own JUCE: a Debug build's assertions there reach only its output.
+    if (output.contains ("JUCE Assertion failure") || output.contains ("Leaked objects detected"))
+        ADD_FAILURE() << "echovane-host hit a JUCE assertion:\n"
+                      << output;
+
     return { static_cast<int> (process.getExitCode()), output };
 }
 
@@ -51,6 +71,7 @@ inline void expectRefusals (const std::vector<Refusal>& refusals)
         EXPECT_TRUE (run.output.startsWith ("echovane-host: ")) << run.output;
         EXPECT_TRUE (run.output.contains (refusal.mentions)) << run.output;
         EXPECT_EQ (juce::StringArray::fromLines (run.output.trimEnd()).size(), 1) << run.output;
+        EXPECT_EQ (runHost (refusal.args, HostOutput::stdoutOnly).output, "") << "the refusal belongs on stderr";
     }
 }
 } // namespace echovane::testing

@@ -28,10 +28,14 @@ bool wantsHelp (const std::vector<std::string>& args)
 
 int runCommand (const std::vector<std::string>& args)
 {
-    if (args.empty() || args.front() == "--help" || args.front() == "-h" || args.front() == "help")
+    // Without a command this is a usage error like any other: one line on stderr, exit code 2.
+    if (args.empty())
+        throw echovane::host::UsageError ("no command; usage: echovane-host COMMAND [ARGS...] (try --help)");
+
+    if (args.front() == "--help" || args.front() == "-h" || args.front() == "help")
     {
         printOverview (std::cout);
-        return args.empty() ? 2 : 0;
+        return 0;
     }
 
     for (const auto& command : allCommands())
