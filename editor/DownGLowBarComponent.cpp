@@ -5,18 +5,7 @@
 #include <BinaryData.h>
 
 DelayLogoComponent::DelayLogoComponent()
-{
-    picture = juce::Drawable::createFromImageData (BinaryData::product_logo_png, BinaryData::product_logo_pngSize);
-}
-
-DelayLogoComponent::~DelayLogoComponent() = default;
-
-void DelayLogoComponent::paint (juce::Graphics& g)
-{
-    drawStretched (*picture, g, *this);
-}
-
-void DelayLogoComponent::resized()
+    : StretchedPictureComponent (BinaryData::product_logo_png, BinaryData::product_logo_pngSize)
 {
 }
 

@@ -1,23 +1,14 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "StretchedPicture.h"
 
 #include <memory>
 
 /** The product logo, stretched into whatever bounds the bottom bar gives it. */
-class DelayLogoComponent final : public juce::Component
+class DelayLogoComponent final : public StretchedPictureComponent
 {
 public:
     DelayLogoComponent();
-    ~DelayLogoComponent() override;
-
-    void paint (juce::Graphics& g) override;
-    void resized() override;
-
-private:
-    std::unique_ptr<juce::Drawable> picture;
-
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DelayLogoComponent)
 };
 
 /** The glow along the bottom edge of the editor, with the product logo in the gap between its

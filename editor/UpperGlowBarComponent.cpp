@@ -5,34 +5,12 @@
 #include <BinaryData.h>
 
 GlowBarComponent::GlowBarComponent()
-{
-    picture = juce::Drawable::createFromImageData (BinaryData::glow_bar_top_png, BinaryData::glow_bar_top_pngSize);
-}
-
-GlowBarComponent::~GlowBarComponent() = default;
-
-void GlowBarComponent::paint (juce::Graphics& g)
-{
-    drawStretched (*picture, g, *this);
-}
-
-void GlowBarComponent::resized()
+    : StretchedPictureComponent (BinaryData::glow_bar_top_png, BinaryData::glow_bar_top_pngSize)
 {
 }
 
 KestrinLogoComponent::KestrinLogoComponent()
-{
-    picture = juce::Drawable::createFromImageData (BinaryData::maker_lettering_svg, BinaryData::maker_lettering_svgSize);
-}
-
-KestrinLogoComponent::~KestrinLogoComponent() = default;
-
-void KestrinLogoComponent::paint (juce::Graphics& g)
-{
-    drawStretched (*picture, g, *this);
-}
-
-void KestrinLogoComponent::resized()
+    : StretchedPictureComponent (BinaryData::maker_lettering_svg, BinaryData::maker_lettering_svgSize)
 {
 }
 

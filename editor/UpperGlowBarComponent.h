@@ -1,39 +1,21 @@
 #pragma once
 
-#include <juce_gui_basics/juce_gui_basics.h>
+#include "StretchedPicture.h"
 
 #include <memory>
 
 /** The top glow picture, stretched into its bounds. */
-class GlowBarComponent final : public juce::Component
+class GlowBarComponent final : public StretchedPictureComponent
 {
 public:
     GlowBarComponent();
-    ~GlowBarComponent() override;
-
-    void paint (juce::Graphics& g) override;
-    void resized() override;
-
-private:
-    std::unique_ptr<juce::Drawable> picture;
-
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (GlowBarComponent)
 };
 
 /** The maker's name as one line of lettering, stretched into its bounds. */
-class KestrinLogoComponent final : public juce::Component
+class KestrinLogoComponent final : public StretchedPictureComponent
 {
 public:
     KestrinLogoComponent();
-    ~KestrinLogoComponent() override;
-
-    void paint (juce::Graphics& g) override;
-    void resized() override;
-
-private:
-    std::unique_ptr<juce::Drawable> picture;
-
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (KestrinLogoComponent)
 };
 
 /** The glow along the top edge of the editor with the maker lettering in its first gap. It draws
