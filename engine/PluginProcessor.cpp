@@ -2,82 +2,15 @@
 
 #include "../editor/PluginEditor.h"
 #include "DelayNative.h"
+#include "StateTextGuard.h"
 
 #include <cmath>
 #include <limits>
-#include <optional>
 
 namespace
 {
 constexpr const char* stateTag = "Delay";
 constexpr const char* sizeChangerAttribute = "sizechanger";
-
-// JUCE's number reader accumulates an exponent in an int; a damaged project with thousands of
-// exponent digits would overflow it. Any exponent of five or more digits is out of double's
-// range anyway, so it is shortened to one that reads as the same infinity or zero.
-juce::String withTameExponents (const juce::String& text)
-{
-    juce::String result;
-    auto p = text.getCharPointer();
-
-    while (! p.isEmpty())
-    {
-        const auto c = p.getAndAdvance();
-        result += juce::String::charToString (c);
-
-        if (c != 'e' && c != 'E')
-            continue;
-
-        if (*p == '+' || *p == '-')
-            result += juce::String::charToString (p.getAndAdvance());
-
-        while (*p == '0' && p[1] >= '0' && p[1] <= '9')
-            ++p;
-
-        auto digits = p;
-        int count = 0;
-
-        while (digits.isDigit())
-        {
-            ++digits;
-            ++count;
-        }
-
-        if (count > 4)
-        {
-            result += "99999";
-            p = digits;
-        }
-    }
-
-    return result;
-}
-
-// JUCE's XML parser walks UTF-8 sequences without bounds and reads past the end of text whose
-// last sequence is cut short; a damaged block whose text is not valid UTF-8 is therefore refused
-// before it reaches the parser, as text that does not parse would be.
-bool holdsValidText (const void* data, int sizeInBytes)
-{
-    if (sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != juce::ByteOrder::littleEndianInt ("VC2!"))
-        return true; // JUCE refuses it by itself
-
-    const auto announced = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
-    const auto* text = static_cast<const char*> (data) + 8;
-    return juce::CharPointer_UTF8::isValidString (text, juce::jmin (sizeInBytes - 8, announced));
-}
-
-// A stored number that is not finite is ignored, so a damaged project cannot put NaN into the
-// engine. Anything else is narrowed to a float range wide enough that setValue's own clamping
-// gives the same result as the unbounded value would.
-std::optional<float> readStoredNumber (const juce::XmlElement& element, const char* name)
-{
-    const auto value = element.hasAttribute (name) ? withTameExponents (element.getStringAttribute (name)).getDoubleValue() : 0.0;
-
-    if (std::isnan (value))
-        return std::nullopt;
-
-    return static_cast<float> (juce::jlimit (-4.0, 4.0, value));
-}
 } // namespace
 
 OvelanAudioProcessor::OvelanAudioProcessor()
@@ -227,7 +160,7 @@ void OvelanAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (! holdsValidText (data, sizeInBytes))
+    if (! StateTextGuard::holdsValidText (data, sizeInBytes))
         return;
 
     const auto state = getXmlFromBinary (data, sizeInBytes);
@@ -238,14 +171,14 @@ void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInByte
     if (state->hasTagName (stateTag))
     {
         for (size_t i = 0; i < parameterNames.size(); ++i)
-            if (const auto value = readStoredNumber (*state, parameterNames[i].c_str()))
+            if (const auto value = StateTextGuard::readStoredNumber (*state, parameterNames[i].c_str()))
                 asHostParameter (floatParameters->at (i)).setValue (*value);
 
         for (auto* parameter : *boolParameters)
             asHostParameter (parameter).setValue (state->getBoolAttribute (parameter->getParameterID(), false) ? 1.0f : 0.0f);
     }
 
-    if (const auto step = readStoredNumber (*state, sizeChangerAttribute))
+    if (const auto step = StateTextGuard::readStoredNumber (*state, sizeChangerAttribute))
     {
         if (*step != sizeChanger->get())
         {
