@@ -27,25 +27,18 @@ fi
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
-# name:width:height:kind (rgba = colour with alpha, ga = grey with alpha)
-pictures=(
-    product_logo:212:85:rgba
-    editor_background:1012:482:rgba
-    glow_bar_bottom:996:70:rgba
-    glow_bar_top:996:70:rgba
-    size_changer_plate:140:80:rgba
-    maker_logo:600:606:ga
-)
-
-for entry in "${pictures[@]}"; do
-    IFS=: read -r name width height kind <<<"$entry"
+# Every PNG row of the picture table: name, pixel size and kind (rgba or ga).
+while read -r file width height kind; do
+    [[ -z "$file" || "$file" == \#* || "$file" != *.png ]] && continue
+    name=${file%.png}
     rsvg-convert --width "$width" --height "$height" --format png "$src/$name.svg" -o "$tmp/$name.png"
     case "$kind" in
         rgba) colour=(-define png:color-type=6) ;;
         ga)   colour=(-colorspace Gray -define png:color-type=4) ;;
+        *)    echo "render-artwork: $file: unknown kind '$kind'" >&2; exit 1 ;;
     esac
     # -strip and the excluded chunks keep dates and tool names out, so reruns give the same bytes
     convert "$tmp/$name.png" "${colour[@]}" -strip -define png:exclude-chunks=date,time,tEXt,zTXt,iTXt \
         -define png:compression-level=9 "PNG:$out/$name.png"
     echo "rendered $name.png (${width}x${height}, $kind)"
-done
+done < "$root/resources/picture-sizes.txt"

@@ -5,39 +5,47 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace
 {
 using echovane::testing::openEditor;
 
 struct Picture
 {
-    const char* file;
+    std::string file;
     const char* data;
     int size;
     float width, height;
 };
 
-// Pixel sizes of the PNG pictures, view boxes of the SVG ones.
-const Picture pictures[] = {
-    { "product_logo.png", BinaryData::product_logo_png, BinaryData::product_logo_pngSize, 212.0f, 85.0f },
-    { "editor_background.png", BinaryData::editor_background_png, BinaryData::editor_background_pngSize, 1012.0f, 482.0f },
-    { "glow_bar_bottom.png", BinaryData::glow_bar_bottom_png, BinaryData::glow_bar_bottom_pngSize, 996.0f, 70.0f },
-    { "glow_bar_top.png", BinaryData::glow_bar_top_png, BinaryData::glow_bar_top_pngSize, 996.0f, 70.0f },
-    { "maker_logo.png", BinaryData::maker_logo_png, BinaryData::maker_logo_pngSize, 600.0f, 606.0f },
-    { "size_changer_plate.png", BinaryData::size_changer_plate_png, BinaryData::size_changer_plate_pngSize, 140.0f, 80.0f },
-    { "button_frame.svg", BinaryData::button_frame_svg, BinaryData::button_frame_svgSize, 174.0f, 71.0f },
-    { "small_knob_cap.svg", BinaryData::small_knob_cap_svg, BinaryData::small_knob_cap_svgSize, 110.0f, 110.0f },
-    { "small_knob_ring.svg", BinaryData::small_knob_ring_svg, BinaryData::small_knob_ring_svgSize, 110.0f, 110.0f },
-    { "small_knob_ring_green.svg", BinaryData::small_knob_ring_green_svg, BinaryData::small_knob_ring_green_svgSize, 110.0f, 110.0f },
-    { "big_knob_cap.svg", BinaryData::big_knob_cap_svg, BinaryData::big_knob_cap_svgSize, 94.25659f, 94.25659f },
-    { "big_knob_cap_green.svg", BinaryData::big_knob_cap_green_svg, BinaryData::big_knob_cap_green_svgSize, 94.25659f, 94.25659f },
-    { "close_mark.svg", BinaryData::close_mark_svg, BinaryData::close_mark_svgSize, 16.84f, 15.76f },
-    { "maker_lettering.svg", BinaryData::maker_lettering_svg, BinaryData::maker_lettering_svgSize, 217.14545f, 18.04744f },
-    { "tempo_lever.svg", BinaryData::tempo_lever_svg, BinaryData::tempo_lever_svgSize, 48.0f, 48.0f },
-    { "time_readout_backdrop.svg", BinaryData::time_readout_backdrop_svg, BinaryData::time_readout_backdrop_svgSize, 50.71268f, 27.48673f },
-    { "big_knob_frame.svg", BinaryData::big_knob_frame_svg, BinaryData::big_knob_frame_svgSize, 320.16f, 285.36f },
-    { "big_knob_frame_green.svg", BinaryData::big_knob_frame_green_svg, BinaryData::big_knob_frame_green_svgSize, 320.16f, 285.84f },
-};
+/** The picture table every tool reads: pixel sizes of the PNG pictures, view boxes of the SVG
+    ones, each paired with its compiled-in data (null when the file is not compiled in). */
+std::vector<Picture> listedPictures()
+{
+    std::vector<Picture> pictures;
+    juce::StringArray lines;
+    juce::File (ECHOVANE_PICTURE_SIZES_FILE).readLines (lines);
+
+    for (const auto& line : lines)
+    {
+        const auto fields = juce::StringArray::fromTokens (line.upToFirstOccurrenceOf ("#", false, false), false);
+
+        if (fields.isEmpty())
+            continue;
+
+        int size = 0;
+        const auto resourceName = fields[0].replaceCharacter ('.', '_');
+        const auto* data = BinaryData::getNamedResource (resourceName.toRawUTF8(), size);
+        pictures.push_back ({ fields[0].toStdString(), data, size, fields[1].getFloatValue(), fields[2].getFloatValue() });
+    }
+
+    return pictures;
+}
+
+const std::vector<Picture> pictures = listedPictures();
 
 class CompiledInPicture : public ::testing::TestWithParam<Picture>
 {
@@ -46,10 +54,13 @@ class CompiledInPicture : public ::testing::TestWithParam<Picture>
 TEST_P (CompiledInPicture, DecodesToItsListedSize)
 {
     const auto& picture = GetParam();
+    ASSERT_NE (picture.data, nullptr) << "not compiled in";
     const auto drawable = juce::Drawable::createFromImageData (picture.data, static_cast<size_t> (picture.size));
     ASSERT_NE (drawable, nullptr);
 
     const auto isSvg = juce::String (picture.file).endsWith (".svg");
+    ASSERT_GT (picture.width, 0.0f);
+    ASSERT_GT (picture.height, 0.0f);
 
     if (isSvg)
     {
@@ -75,10 +86,19 @@ TEST_P (CompiledInPicture, DecodesToItsListedSize)
 INSTANTIATE_TEST_SUITE_P (Resources, CompiledInPicture, ::testing::ValuesIn (pictures), [] (const auto& testCase)
                           { return juce::String (testCase.param.file).replaceCharacter ('.', '_').toStdString(); });
 
-TEST (CompiledInResources, AreTheEighteenPicturesAndTheFont)
+// Reading the table found nothing: the test above would then pass without a single case.
+TEST (CompiledInResources, AreTheEighteenListedPicturesAndTheFont)
 {
     EXPECT_EQ (BinaryData::namedResourceListSize, 19);
-    EXPECT_EQ (std::size (pictures), 18u);
+    ASSERT_EQ (pictures.size(), 18u);
+
+    for (int i = 0; i < BinaryData::namedResourceListSize; ++i)
+    {
+        const juce::String file (BinaryData::originalFilenames[i]);
+        const auto listed = std::any_of (pictures.begin(), pictures.end(), [&file] (const auto& picture)
+                                         { return file == picture.file.c_str(); });
+        EXPECT_TRUE (listed || file == "Montserrat-SemiBold.ttf") << file;
+    }
 
     int dataSize = 0;
     EXPECT_NE (BinaryData::getNamedResource ("MontserratSemiBold_ttf", dataSize), nullptr);

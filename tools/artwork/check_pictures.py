@@ -1,4 +1,5 @@
-"""Checks the compiled-in pictures against the sizes the editor code relies on.
+"""Checks the compiled-in pictures against the sizes the editor code relies on, as listed in
+resources/picture-sizes.txt.
 
     python3 tools/artwork/check_pictures.py      # exits 1 and names each problem found
 
@@ -17,29 +18,21 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 PICTURES = os.path.normpath(os.path.join(HERE, "..", "..", "resources", "pictures"))
 NS = "{http://www.w3.org/2000/svg}"
 
-SVGS = {
-    "button_frame.svg": ("174", "71"),
-    "small_knob_cap.svg": ("110", "110"),
-    "small_knob_ring.svg": ("110", "110"),
-    "small_knob_ring_green.svg": ("110", "110"),
-    "big_knob_cap.svg": ("94.25659", "94.25659"),
-    "big_knob_cap_green.svg": ("94.25659", "94.25659"),
-    "close_mark.svg": ("16.84", "15.76"),
-    "maker_lettering.svg": ("217.14545", "18.04744"),
-    "tempo_lever.svg": ("48", "48"),
-    "time_readout_backdrop.svg": ("50.71268", "27.48673"),
-    "big_knob_frame.svg": ("320.16", "285.36"),
-    "big_knob_frame_green.svg": ("320.16", "285.84"),
-}
+SIZES = os.path.normpath(os.path.join(HERE, "..", "..", "resources", "picture-sizes.txt"))
+COLOUR_TYPES = {"rgba": 6, "ga": 4}
 
-PNGS = {
-    "product_logo.png": (212, 85, 6),
-    "editor_background.png": (1012, 482, 6),
-    "glow_bar_bottom.png": (996, 70, 6),
-    "glow_bar_top.png": (996, 70, 6),
-    "maker_logo.png": (600, 606, 4),
-    "size_changer_plate.png": (140, 80, 6),
-}
+
+def read_sizes():
+    """The picture table: {file: (width, height, kind)}, widths and heights as written."""
+    sizes = {}
+    with open(SIZES, encoding="utf-8") as f:
+        for line in f:
+            fields = line.split("#", 1)[0].split()
+            if fields:
+                name, width, height, kind = fields
+                sizes[name] = (width, height, kind)
+    return sizes
+
 
 ALLOWED = {"svg", "title", "defs", "g", "path", "rect", "circle", "ellipse", "line", "polyline",
            "polygon", "linearGradient", "radialGradient", "stop"}
@@ -83,15 +76,22 @@ def check_png(name, width, height, colour_type, problems):
 
 def main():
     problems = []
-    for name, (w, h) in SVGS.items():
-        check_svg(name, w, h, problems)
-    for name, (w, h, ct) in PNGS.items():
-        check_png(name, w, h, ct, problems)
+    sizes = read_sizes()
+    for name, (w, h, kind) in sizes.items():
+        if name.endswith(".svg") and kind == "svg":
+            check_svg(name, w, h, problems)
+        elif name.endswith(".png") and kind in COLOUR_TYPES:
+            check_png(name, int(w), int(h), COLOUR_TYPES[kind], problems)
+        else:
+            problems.append("%s: kind %s does not fit the file" % (name, kind))
+    on_disk = {n for n in os.listdir(PICTURES) if n.endswith((".svg", ".png"))}
+    for name in sorted(on_disk - set(sizes)):
+        problems.append("%s: compiled in but not in %s" % (name, os.path.basename(SIZES)))
     if not os.path.isfile(os.path.join(PICTURES, "Montserrat-SemiBold.ttf")):
         problems.append("Montserrat-SemiBold.ttf is missing")
     for p in problems:
         print("problem:", p)
-    print("%d pictures checked, %d problems" % (len(SVGS) + len(PNGS), len(problems)))
+    print("%d pictures checked, %d problems" % (len(sizes), len(problems)))
     return 1 if problems else 0
 
 
