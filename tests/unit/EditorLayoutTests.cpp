@@ -1,6 +1,7 @@
 #include "editor/DownGLowBarComponent.h"
 #include "editor/UpperGlowBarComponent.h"
 #include "support/EditorProbe.h"
+#include "support/ExpectedLayouts.h"
 
 #include <gtest/gtest.h>
 
@@ -10,26 +11,19 @@ using echovane::testing::findChild;
 using echovane::testing::openEditor;
 using echovane::testing::ParameterWatch;
 
+using echovane::testing::ExpectedLayout;
+using echovane::testing::expectedLayoutAt;
+
 using Bounds = juce::Rectangle<int>;
 
 // The size-changer plate is 140 x 80 pixels.
 constexpr float plateAspect = 80.0f / 140.0f;
 
-struct LayoutCase
-{
-    int width, height;
-    Bounds downGlowBar, upperGlowBar, controlRow, updateNotice, infoHotspot, sizeChanger;
-};
-
 // The pixel results at the three size steps, where single against double precision and the
 // point of truncation each show.
-const LayoutCase stepLayouts[] = {
-    { 1000, 480, { 20, 429, 960, 50 }, { 20, 2, 960, 50 }, { 0, 50, 1000, 389 }, { 170, 38, 100, 12 }, { 135, 19, 170, 16 }, { 793, 2, 90, 51 } },
-    { 800, 384, { 16, 343, 768, 40 }, { 16, 1, 768, 40 }, { 0, 40, 800, 311 }, { 136, 30, 80, 9 }, { 108, 15, 136, 13 }, { 634, 1, 72, 41 } },
-    { 1500, 720, { 30, 644, 1440, 75 }, { 30, 3, 1440, 75 }, { 0, 75, 1500, 583 }, { 255, 57, 150, 18 }, { 202, 28, 255, 24 }, { 1190, 3, 135, 77 } },
-};
+const ExpectedLayout stepLayouts[] = { expectedLayoutAt (1000, 480), expectedLayoutAt (800, 384), expectedLayoutAt (1500, 720) };
 
-class EditorLayoutAtSteps : public ::testing::TestWithParam<LayoutCase>
+class EditorLayoutAtSteps : public ::testing::TestWithParam<ExpectedLayout>
 {
 };
 
@@ -114,7 +108,15 @@ class EditorAtOddSizes : public ::testing::TestWithParam<OddSize>
 TEST_P (EditorAtOddSizes, GivesNoChildANegativeSizeAndStillDraws)
 {
     const auto& size = GetParam();
+    const auto expected = expectedLayoutAt (size.width, size.height);
     const auto layout = EditorLayout::forSize (size.width, size.height, plateAspect);
+
+    EXPECT_EQ (layout.downGlowBar, expected.downGlowBar);
+    EXPECT_EQ (layout.upperGlowBar, expected.upperGlowBar);
+    EXPECT_EQ (layout.controlRow, expected.controlRow);
+    EXPECT_EQ (layout.updateNotice, expected.updateNotice);
+    EXPECT_EQ (layout.infoHotspot, expected.infoHotspot);
+    EXPECT_EQ (layout.sizeChanger, expected.sizeChanger);
 
     for (const auto& bounds : { layout.downGlowBar, layout.upperGlowBar, layout.controlRow, layout.updateNotice, layout.infoHotspot, layout.sizeChanger })
     {
@@ -123,18 +125,15 @@ TEST_P (EditorAtOddSizes, GivesNoChildANegativeSizeAndStillDraws)
         EXPECT_GE (bounds.getX(), 0) << bounds.toString();
     }
 
-    // The row is the editor's full width whatever its height leaves over.
-    EXPECT_EQ (layout.controlRow.getWidth(), size.width);
-
     OvelanAudioProcessor processor;
     auto editor = openEditor (processor);
     editor->setSize (size.width, size.height);
 
     EXPECT_EQ (editor->getWidth(), size.width);
     EXPECT_EQ (editor->getHeight(), size.height);
-    EXPECT_EQ (findChild<DownGLowBarComponent> (*editor)->getBounds(), layout.downGlowBar);
-    EXPECT_EQ (findChild<UpperGlowBarComponent> (*editor)->getBounds(), layout.upperGlowBar);
-    EXPECT_EQ (findChild<WindowSizeChangerComponent> (*editor)->getBounds(), layout.sizeChanger);
+    EXPECT_EQ (findChild<DownGLowBarComponent> (*editor)->getBounds(), expected.downGlowBar);
+    EXPECT_EQ (findChild<UpperGlowBarComponent> (*editor)->getBounds(), expected.upperGlowBar);
+    EXPECT_EQ (findChild<WindowSizeChangerComponent> (*editor)->getBounds(), expected.sizeChanger);
 
     // Drawing at the size must not fault, whatever the aspect (huge sizes only in part).
     const auto area = editor->getLocalBounds().withSize (juce::jmin (size.width, 1200), juce::jmin (size.height, 900));
@@ -152,8 +151,7 @@ TEST (Editor, AFlatEditorHasAnEmptyControlRow)
 {
     // H - 1.8 x bar goes below zero once the bars are tall against the height.
     const auto layout = EditorLayout::forSize (2000, 60, plateAspect);
-    EXPECT_EQ (layout.controlRow.getHeight(), 0);
-    EXPECT_EQ (layout.controlRow.getY(), layout.upperGlowBar.getHeight());
+    EXPECT_EQ (layout.controlRow, Bounds (0, 100, 2000, 0));
 }
 
 TEST (Decoration, LogoAndLetteringSitInTheGlowsGaps)

@@ -1,4 +1,5 @@
 #include "support/EditorProbe.h"
+#include "support/ExpectedLayouts.h"
 
 #include <BinaryData.h>
 
@@ -6,6 +7,7 @@
 
 namespace
 {
+using echovane::testing::expectedLayoutAt;
 using echovane::testing::findChild;
 using echovane::testing::openEditor;
 
@@ -71,7 +73,7 @@ TEST_P (EditorPaint, ShowsTheVeiledBackgroundTheGlowsAndTheStep)
     ASSERT_TRUE (background.isValid());
 
     // Between the bars only the picture and its veil are drawn.
-    const auto layout = EditorLayout::forSize (size.width, size.height, 80.0f / 140.0f);
+    const auto layout = expectedLayoutAt (size.width, size.height);
 
     for (const auto& fraction : { juce::Point<float> (0.5f, 0.5f), juce::Point<float> (0.3f, 0.4f), juce::Point<float> (0.7f, 0.6f) })
     {

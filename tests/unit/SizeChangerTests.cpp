@@ -1,17 +1,19 @@
 #include "support/EditorProbe.h"
+#include "support/ExpectedLayouts.h"
 #include "support/StateBlocks.h"
+
+#include <BinaryData.h>
 
 #include <gtest/gtest.h>
 
 namespace
 {
 using echovane::testing::clickSizeChanger;
+using echovane::testing::expectedLayoutAt;
 using echovane::testing::findChild;
 using echovane::testing::openEditor;
 using echovane::testing::ParameterWatch;
 using echovane::testing::stateBlockWithElement;
-
-constexpr float plateAspect = 80.0f / 140.0f;
 
 juce::String shownText (const juce::Component& editor)
 {
@@ -24,13 +26,42 @@ void restoreSizeStep (OvelanAudioProcessor& processor, const std::string& value)
     processor.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
 }
 
-/** Every child the editor owns sits where the layout puts it at the editor's current size. */
+/** Every child the editor owns sits where it belongs at the editor's current size. */
 void expectLaidOutAtCurrentSize (const juce::Component& editor)
 {
-    const auto layout = EditorLayout::forSize (editor.getWidth(), editor.getHeight(), plateAspect);
+    const auto layout = expectedLayoutAt (editor.getWidth(), editor.getHeight());
     EXPECT_EQ (findChild<DownGLowBarComponent> (editor)->getBounds(), layout.downGlowBar);
     EXPECT_EQ (findChild<UpperGlowBarComponent> (editor)->getBounds(), layout.upperGlowBar);
     EXPECT_EQ (findChild<WindowSizeChangerComponent> (editor)->getBounds(), layout.sizeChanger);
+}
+
+/** The plate as it must look showing `text`: the plate picture stretched over the whole
+    component, the text centred on it in the active colour at three tenths of its height. */
+juce::Image expectedPlate (int width, int height, const juce::String& text)
+{
+    juce::Image image (juce::Image::ARGB, width, height, true);
+    juce::Graphics g (image);
+    const auto plate = juce::Drawable::createFromImageData (BinaryData::size_changer_plate_png, BinaryData::size_changer_plate_pngSize);
+    plate->drawWithin (g, { 0.0f, 0.0f, static_cast<float> (width), static_cast<float> (height) }, juce::RectanglePlacement::stretchToFit, 1.0f);
+    g.setColour (juce::Colour (0xff00e0ed));
+    g.setFont (static_cast<float> (0.3 * height));
+    g.drawText (text, 0, 0, width, height, juce::Justification::centred, true);
+    return image;
+}
+
+int differingPixels (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return a.getWidth() * a.getHeight() + b.getWidth() * b.getHeight();
+
+    int count = 0;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                ++count;
+
+    return count;
 }
 
 struct Step
@@ -65,6 +96,35 @@ TEST (SizeChanger, ThreeClicksGoRoundTheSteps)
     // A plain write: no listener hears it, no gesture reaches anyone.
     EXPECT_EQ (watch.valueChanges, 0);
     EXPECT_EQ (watch.gestures, 0);
+}
+
+TEST (SizeChanger, ThePlateDrawsTheStepEachClickReaches)
+{
+    OvelanAudioProcessor processor;
+    auto editor = openEditor (processor);
+    const juce::String texts[] = { "100%", "150%", "80%" };
+
+    for (int click = 0; click < 4; ++click)
+    {
+        if (click > 0)
+            clickSizeChanger (*editor);
+
+        const auto& text = texts[click % 3];
+        SCOPED_TRACE (text);
+        auto* plate = findChild<WindowSizeChangerComponent> (*editor);
+        const auto drawn = plate->createComponentSnapshot (plate->getLocalBounds(), true, 1.0f);
+
+        // What the user sees, not what the component says it shows.
+        for (const auto& other : texts)
+        {
+            const auto differences = differingPixels (drawn, expectedPlate (plate->getWidth(), plate->getHeight(), other));
+
+            if (other == text)
+                EXPECT_EQ (differences, 0);
+            else
+                EXPECT_GT (differences, 0) << "looks like " << other;
+        }
+    }
 }
 
 TEST (SizeChanger, AReopenedEditorComesBackAtTheLastStep)
