@@ -2,11 +2,15 @@
 
 #include "ComponentState.h"
 #include "PluginLoader.h"
+#include "engine/ParameterIndex.h"
 
 #include <gtest/gtest.h>
 
 namespace echovane::testing
 {
+/** JUCE's VST3 client adds the host's own bypass after the plug-in's parameters. */
+constexpr int hostBypassIndex = ParameterIndex::hostIndex (ParameterIndex::boolCount);
+
 /** The bundle this build made, as a DAW finds it. */
 inline juce::File builtBundle()
 {

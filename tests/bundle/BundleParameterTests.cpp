@@ -48,7 +48,7 @@ TEST (BundleParameters, HostSeesThirteenParametersAndJucesBypass)
     }
 
     // JUCE derives every VST3 ID from the string ID; its own bypass is 'byps'.
-    auto* hostBypass = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameters[13]);
+    auto* hostBypass = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameters[echovane::testing::hostBypassIndex]);
     ASSERT_NE (hostBypass, nullptr);
     EXPECT_EQ (hostBypass->getParameterID(), juce::String (0x62797073));
 }

@@ -99,13 +99,13 @@ TEST_F (BundleState, RoundTripCarriesEveryValueAndTheHostBypass)
     const auto state = readComponentState (*plugin);
 
     auto restored = echovane::testing::loadBuiltBundle();
-    EXPECT_EQ (restored->getParameters()[13]->getValue(), 0.0f);
+    EXPECT_EQ (restored->getParameters()[echovane::testing::hostBypassIndex]->getValue(), 0.0f);
     writeComponentState (*restored, state);
 
     expectValues (savedValues (*restored), baseline);
-    EXPECT_EQ (restored->getParameters()[13]->getValue(), 1.0f);
-    EXPECT_NEAR (restored->getParameters()[0]->getValue(), 0.33f, 1.0e-6f);
-    EXPECT_EQ (restored->getParameters()[10]->getCurrentValueAsText(), "On");
+    EXPECT_EQ (restored->getParameters()[echovane::testing::hostBypassIndex]->getValue(), 1.0f);
+    EXPECT_NEAR (restored->getParameters()[ParameterIndex::hostIndex (ParameterIndex::mix)]->getValue(), 0.33f, 1.0e-6f);
+    EXPECT_EQ (restored->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)]->getCurrentValueAsText(), "On");
 }
 
 struct RestoreCase

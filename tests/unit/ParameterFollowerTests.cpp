@@ -62,7 +62,7 @@ TEST (ParameterFollower, OtherThreadsOnlyLeaveTheLatestValueForTheMessageThread)
     follower.deliverPending();
     follower.deliverPending();
     ASSERT_EQ (heard.calls.size(), 1u);
-    EXPECT_EQ (heard.calls[0], std::make_pair (11, 1.0f));
+    EXPECT_EQ (heard.calls[0], std::make_pair (ParameterIndex::hostIndex (ParameterIndex::tempoChanger), 1.0f));
 }
 
 TEST (ParameterFollower, TheSharedTimerDeliversWithoutHelp)
