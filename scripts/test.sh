@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Sets up, checks formatting, then builds and runs the whole test suite twice: a normal Release
-# build (which also compiles the benchmarks, so they cannot rot), and a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer. Last, ThreadSanitizer runs the stress test,
-# where the audio thread and an automating thread meet.
+# Sets up, checks formatting, then builds and runs the whole test suite three times: a normal
+# Release build (which also compiles the benchmarks, so they cannot rot), a Debug build, where
+# JUCE's assertions and leak detectors are compiled in and any hit fails the test that hit it,
+# and a build with AddressSanitizer and UndefinedBehaviorSanitizer. Last, ThreadSanitizer runs the
+# stress test, where the audio thread and an automating thread meet. The quickest leg runs first,
+# so an ordinary fault stops the run within minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +20,9 @@ run_suite() {
 
 echo "== Release build and tests"
 run_suite build -DECHOVANE_BUILD_BENCHMARKS=ON
+
+echo "== Debug build and tests: JUCE's assertions and leak detectors"
+run_suite build-debug -DCMAKE_BUILD_TYPE=Debug
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
