@@ -89,4 +89,8 @@ pid=""
 
 grep -q '^opened 1000x480$' "$log" || fail "the host did not report the opening size"
 grep -q '^closed at 800x384$' "$log" || fail "the host did not report the closing size"
+# A Debug build's JUCE assertions, in the host or in the plug-in, only ever reach this log.
+if grep -qE 'JUCE Assertion failure|Leaked objects detected' "$log"; then
+    fail "JUCE reported an assertion or a leak"
+fi
 echo "open-and-click: passed"
