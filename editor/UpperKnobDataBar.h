@@ -10,7 +10,7 @@ public:
     ~UpperKnobDataBar() override;
 
     /** The compiled-in Montserrat SemiBold at JUCE's default height, parsed on the first call and
-        kept until the plug-in is unloaded. Callers copy it before changing its height, so the
+        kept until JUCE shuts down with the plug-in. Callers copy it before changing its height, so the
         shared font never changes. */
     static const juce::Font& getFont();
 };

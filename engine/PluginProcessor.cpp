@@ -168,7 +168,9 @@ void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInByte
     if (state == nullptr)
         return;
 
-    if (state->hasTagName (stateTag))
+    // Any case of the tag is accepted, as hasTagName does; hasTagName itself also asserts on a
+    // tag that matches only when case is ignored, and a stored project may hold one.
+    if (state->getTagName().equalsIgnoreCase (stateTag))
     {
         for (size_t i = 0; i < parameterNames.size(); ++i)
             if (const auto value = StateTextGuard::readStoredNumber (*state, parameterNames[i].c_str()))

@@ -1,4 +1,5 @@
 #include "BundleFixture.h"
+#include "support/JuceAssertions.h"
 #include "support/StateBlocks.h"
 
 #include <cmath>
@@ -159,6 +160,7 @@ TEST_F (BundleState, RandomAndMutatedBlocksThroughTheHostKeepValuesSane)
 {
     std::mt19937 random (4242);
     const auto seed = readComponentState (*plugin);
+    const echovane::testing::PluginStderrWatch pluginAssertions;
 
     for (int round = 0; round < 5000; ++round)
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/PluginEditor.h"
+#include "tools/host/OwnedEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,10 @@ T* findChild (const juce::Component& parent)
 }
 
 /** An editor built and shown the way the host's wrapper does it: createEditorIfNeeded, then
-    made visible (hit tests only find visible components). */
-inline std::unique_ptr<juce::AudioProcessorEditor> openEditor (OvelanAudioProcessor& processor)
+    made visible (hit tests only find visible components); closed as the wrapper closes it. */
+inline echovane::host::OwnedEditor openEditor (OvelanAudioProcessor& processor)
 {
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+    echovane::host::OwnedEditor editor (processor.createEditorIfNeeded());
 
     if (editor != nullptr)
         editor->setVisible (true);

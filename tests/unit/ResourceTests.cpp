@@ -31,7 +31,8 @@ std::vector<Picture> listedPictures()
 
     for (const auto& line : lines)
     {
-        const auto fields = juce::StringArray::fromTokens (line.upToFirstOccurrenceOf ("#", false, false), false);
+        auto fields = juce::StringArray::fromTokens (line.upToFirstOccurrenceOf ("#", false, false), false);
+        fields.removeEmptyStrings(); // the columns are padded with runs of spaces
 
         if (fields.isEmpty())
             continue;

@@ -1,5 +1,6 @@
 #include "BundleFixture.h"
 #include "EditorWindow.h"
+#include "OwnedEditor.h"
 #include "support/MessagePump.h"
 #include "support/StateBlocks.h"
 
@@ -54,7 +55,7 @@ TEST_F (EditorWindowTest, OpensAt1000By480AndTwoHundredCyclesLeaveNothingBehind)
 
     for (int cycle = 0; cycle < 200; ++cycle)
     {
-        std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+        echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
         ASSERT_NE (editor, nullptr);
 
         {
@@ -87,7 +88,7 @@ TEST_F (EditorWindowTest, OpensAtTheStoredStepAndTheWindowFollows)
     const auto block = echovane::testing::stateBlockWithElement ("<Delay sizechanger=\"2\"/>");
     echovane::host::writeComponentState (*plugin, block);
 
-    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
     EditorWindow window (plugin->getName(), *editor);
 
@@ -101,7 +102,7 @@ TEST_F (EditorWindowTest, OpensAtTheStoredStepAndTheWindowFollows)
 TEST_F (EditorWindowTest, TheViewTakesAnySizeTheHostProposes)
 {
     HostSideWatch watch (*plugin);
-    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
     EditorWindow window (plugin->getName(), *editor);
 

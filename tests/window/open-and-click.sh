@@ -2,11 +2,12 @@
 # The editor as a person meets it: `echovane-host open` shows it through the bundle's VST3 view
 # in a desktop window; a real pointer click on the size changer must grow the window to the
 # 150 % step, a window resize must reach the plug-in's own view, and the next click must step on
-# from the stored step. Run on a display: open-and-click.sh ECHOVANE_HOST BUNDLE
+# from the stored step. Run on a display: open-and-click.sh ECHOVANE_HOST BUNDLE TOLERATED_ASSERTIONS
 set -euo pipefail
 
 host=$1
 bundle=$2
+tolerated=$3
 
 if ! command -v xdotool > /dev/null || ! command -v xwininfo > /dev/null; then
     echo "open-and-click: xdotool and xwininfo are needed; scripts/setup.sh installs them" >&2
@@ -89,8 +90,11 @@ pid=""
 
 grep -q '^opened 1000x480$' "$log" || fail "the host did not report the opening size"
 grep -q '^closed at 800x384$' "$log" || fail "the host did not report the closing size"
-# A Debug build's JUCE assertions, in the host or in the plug-in, only ever reach this log.
-if grep -qE 'JUCE Assertion failure|Leaked objects detected' "$log"; then
-    fail "JUCE reported an assertion or a leak"
+# A Debug build's JUCE assertions, in the host or in the plug-in, only ever reach this log; only
+# the sites listed as unavoidable may appear.
+sites=$(grep -vE '^(#|$)' "$tolerated" | awk '{ print "JUCE Assertion failure in " $1 }')
+untolerated=$(grep -E 'JUCE Assertion failure|Leaked objects detected' "$log" | grep -vxF "$sites" || true)
+if [ -n "$untolerated" ]; then
+    fail "JUCE reported an assertion or a leak: $untolerated"
 fi
 echo "open-and-click: passed"

@@ -169,4 +169,15 @@ juce::File fileArgument (const std::string& path)
 
     return juce::File::getCurrentWorkingDirectory().getChildFile (juce::String (path));
 }
+
+bool replaceFileWith (const juce::File& file, const void* data, size_t size)
+{
+    // juce::File::replaceWithData goes on to the rename even when the temporary file could not be
+    // written (a missing folder, say), which a Debug build of JUCE reports as a misuse.
+    if (size == 0)
+        return file.deleteFile();
+
+    juce::TemporaryFile temporary (file, juce::TemporaryFile::useHiddenFile);
+    return temporary.getFile().appendData (data, size) && temporary.overwriteTargetFileWithTemporary();
+}
 } // namespace echovane::host

@@ -58,4 +58,7 @@ double parseNumber (const std::string& text, const std::string& what);
 juce::File bundleArgument (const std::string& path);
 
 juce::File fileArgument (const std::string& path);
+
+/** Replaces the file with the bytes, all or nothing; false when they could not be written. */
+bool replaceFileWith (const juce::File& file, const void* data, size_t size);
 } // namespace echovane::host

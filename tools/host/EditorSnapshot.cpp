@@ -1,6 +1,7 @@
 #include "EditorSnapshot.h"
 
 #include "ComponentState.h"
+#include "OwnedEditor.h"
 
 #include "engine/PluginProcessor.h"
 
@@ -12,7 +13,7 @@ juce::Image renderEditor (const juce::MemoryBlock& componentState, std::optional
     const auto ownState = withoutJuceTrailer (componentState);
     processor.setStateInformation (ownState.getData(), static_cast<int> (ownState.getSize()));
 
-    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditorIfNeeded());
+    OwnedEditor editor (processor.createEditorIfNeeded());
 
     if (editor == nullptr)
         return {};

@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "EditorWindow.h"
+#include "OwnedEditor.h"
 #include "PluginLoader.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -62,7 +63,7 @@ int runOpen (const std::vector<std::string>& args)
         throw CommandFailure ("open needs a display (set DISPLAY, or run it under xvfb-run)");
 
     auto plugin = loadBundle (bundle);
-    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    OwnedEditor editor (plugin->createEditorIfNeeded());
 
     if (editor == nullptr)
         throw CommandFailure ("the plug-in offers no editor");

@@ -60,7 +60,7 @@ int runSnapshot (const std::vector<std::string>& args)
     juce::MemoryOutputStream png;
     juce::PNGImageFormat format;
 
-    if (! format.writeImageToStream (image, png) || ! out.replaceWithData (png.getData(), png.getDataSize()))
+    if (! format.writeImageToStream (image, png) || ! replaceFileWith (out, png.getData(), png.getDataSize()))
         throw CommandFailure ("could not write '" + out.getFullPathName().toStdString() + "'");
 
     std::cout << "wrote " << image.getWidth() << "x" << image.getHeight() << " editor picture to " << out.getFullPathName() << "\n";

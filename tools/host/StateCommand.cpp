@@ -24,7 +24,7 @@ int save (const std::vector<std::string>& args)
 
     const auto state = readComponentState (*plugin);
 
-    if (! file.replaceWithData (state.getData(), state.getSize()))
+    if (! replaceFileWith (file, state.getData(), state.getSize()))
         throw CommandFailure ("could not write '" + file.getFullPathName().toStdString() + "'");
 
     std::cout << "wrote " << state.getSize() << " bytes of state to " << file.getFullPathName() << "\n";
