@@ -196,7 +196,8 @@ TEST (UpdateNotice, AFailedBrowserLaunchChangesNothing)
 
     // Waiting for the launch ran the message loop, so the real timer has ticked meanwhile; the
     // fade goes on one step per tick all the same.
-    const auto colour = [&] { return fixture.label().findColour (juce::Label::textColourId); };
+    const auto colour = [&]
+    { return fixture.label().findColour (juce::Label::textColourId); };
     const auto before = colour();
     fixture.notice->timerCallback();
     EXPECT_EQ (fixture.label().getText(), noticeText);
