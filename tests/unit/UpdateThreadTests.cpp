@@ -61,10 +61,15 @@ LoopbackHttpServer::Answer trickles (std::string text, int pauseMs)
     };
 }
 
-/** Announces a long body, sends the start of it, and hangs up. */
-LoopbackHttpServer::Answer cutsOffAfter (std::string start)
+/** Announces a long body, sends the start of it, and hangs up, at once or after a pause (so
+    the break comes while the body is being read). */
+LoopbackHttpServer::Answer cutsOffAfter (std::string start, int pauseMs = 0)
 {
-    return LoopbackHttpServer::sends ("HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n" + start);
+    return [start, pauseMs] (LoopbackHttpServer::Exchange& exchange)
+    {
+        LoopbackHttpServer::writeAll (exchange.client, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n" + start);
+        juce::Thread::sleep (pauseMs);
+    };
 }
 
 /** A body far larger than any version text, written until the client stops reading. */
@@ -125,6 +130,8 @@ const AnswerCase answerCases[] = {
     // A transfer broken off says nothing about the version.
     { "ResetMidAnswer", cutsOffAfter ("2.0"), false },
     { "ResetMidAnswerAfterTheRunningVersion", cutsOffAfter ("1.0.0"), false },
+    { "ResetWhileTheBodyIsRead", cutsOffAfter ("2.0", 300), false },
+    { "ResetWhileTheRunningVersionIsRead", cutsOffAfter ("1.0.0", 300), false },
     { "HangsUpWithoutAnswer", LoopbackHttpServer::sends (""), false },
     { "HugeBody", hugeBody ("<html>"), true },
     { "HugeBodyAfterTheVersionAndAZeroByte", hugeBody (bytes ("1.0.0\0", 6)), false },
