@@ -192,6 +192,8 @@ const TransitionCase transitions[] = {
     { "AboutWithoutCatcherClickOnThePanel", Start::aboutWithoutCatcher, Event::clickAboutPanel, { false, false, true }, {} },
 };
 
+void PrintTo (const TransitionCase& transition, std::ostream* out) { *out << transition.name; }
+
 class InfoMenuTransitions : public ::testing::TestWithParam<TransitionCase>
 {
 };
@@ -239,6 +241,8 @@ const SizeCase sizeCases[] = {
     { 800, 384, { 108, 15, 136, 13 }, { 120, 20 }, { 120, 20, 68, 72 }, 18, { 0, 18, 36, 54 }, 14.4f, { 159, 35, 480, 313 } },
     { 1500, 720, { 202, 28, 255, 24 }, { 300, 40 }, { 300, 40, 127, 134 }, 33, { 0, 33, 67, 100 }, 26.4f, { 299, 66, 900, 587 } },
 };
+
+void PrintTo (const SizeCase& size, std::ostream* out) { *out << size.width << " x " << size.height; }
 
 class InfoMenuAtSizes : public ::testing::TestWithParam<SizeCase>
 {

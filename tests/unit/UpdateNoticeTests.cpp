@@ -112,6 +112,8 @@ const InertCase inertCases[] = {
     { "CheckFailed", LoopbackHttpServer::sends (""), true },
 };
 
+void PrintTo (const InertCase& inertCase, std::ostream* out) { *out << inertCase.name; }
+
 class InertNotice : public ::testing::TestWithParam<InertCase>
 {
 };
@@ -216,5 +218,45 @@ TEST (UpdateNotice, ItsTimerShowsTheNoticeAfterTheCheck)
     EXPECT_TRUE (echovane::testing::pumpUntil ([&]
                                                { return fixture.label().getText() == noticeText; },
                                                20000));
+}
+} // namespace
+
+namespace
+{
+// A server that answers a byte at a time and never ends: the editor's message thread is never
+// held by it, neither while the notice is built nor while the answer trickles, nor when the
+// notice goes.
+TEST (UpdateNotice, AnEndlessTrickleNeverHoldsTheMessageThread)
+{
+    LoopbackHttpServer server ([] (LoopbackHttpServer::Exchange& exchange)
+                               {
+                                   LoopbackHttpServer::writeAll (exchange.client, "HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n1");
+
+                                   while (! exchange.stopping() && LoopbackHttpServer::writeAll (exchange.client, "."))
+                                       juce::Thread::sleep (50); });
+
+    auto notice = std::make_unique<UpdateContainer> (server.urlFor ("/echovane/actual_version.txt"), productPage);
+    ASSERT_TRUE (echovane::testing::pumpUntil ([&]
+                                               { return ! server.getRequests().empty(); },
+                                               10000));
+    const auto threadsWithCheck = threadsInProcess();
+
+    // The message loop keeps running while the answer trickles in.
+    int delivered = 0;
+
+    for (int i = 0; i < 5; ++i)
+    {
+        juce::MessageManager::callAsync ([&delivered]
+                                         { ++delivered; });
+        ASSERT_TRUE (echovane::testing::pumpUntil ([&]
+                                                   { return delivered == i + 1; },
+                                                   1000));
+        juce::Thread::sleep (60);
+    }
+
+    const auto started = juce::Time::getMillisecondCounterHiRes();
+    notice.reset();
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, 1500.0);
+    EXPECT_TRUE (threadCountSettlesAt (threadsWithCheck - 1));
 }
 } // namespace

@@ -137,6 +137,8 @@ const AnswerCase answerCases[] = {
     { "HugeBodyAfterTheVersionAndAZeroByte", hugeBody (bytes ("1.0.0\0", 6)), false },
 };
 
+void PrintTo (const AnswerCase& answerCase, std::ostream* out) { *out << answerCase.name; }
+
 class UpdateCheckAnswers : public ::testing::TestWithParam<AnswerCase>
 {
 };
