@@ -8,7 +8,7 @@ packages=(
     juce-modules-source libcurl4-openssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
-    xvfb xauth xdotool x11-utils fonts-dejavu-core
+    xvfb xauth xdotool x11-utils fonts-dejavu-core imagemagick
 )
 
 missing=()
