@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,6 +55,10 @@ public:
     {
         // A client that hangs up while an answer is still being written must not kill the test.
         std::signal (SIGPIPE, SIG_IGN);
+
+        // libcurl honours the proxy variables of the environment; loopback must stay loopback.
+        for (const auto* name : { "no_proxy", "NO_PROXY" })
+            ::setenv (name, "127.0.0.1,localhost", 1);
 
         if (listener.createListener (0, "127.0.0.1"))
             startThread();
