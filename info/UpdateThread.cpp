@@ -20,7 +20,8 @@ UpdateThread::~UpdateThread()
 
     cancelRequestInFlight();
 
-    // Never killed: the request ends at once once its stream is cancelled.
+    // Never killed. A cancelled stream gives up at its next poll of the connection, at most about
+    // a second later; a host-name lookup still under way runs to its end first.
     waitForThreadToExit (-1);
 }
 

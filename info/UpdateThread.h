@@ -22,7 +22,8 @@ public:
     explicit UpdateThread (std::string versionFileAddress = WebAddresses::versionFile);
 
     /** Stops a request still in flight: the stream is cancelled, then the thread is waited for,
-        so closing the editor never hangs on a server that does not answer. */
+        so closing the editor does not wait out the connection time-out of a server that does
+        not answer. */
     ~UpdateThread() override;
 
     void run() override;
