@@ -59,6 +59,14 @@ OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
     setResizable (true, false);
     editorBaseWidth = baseWidth;
 
+    // The notice first: it starts the update check, and the About text copies its version.
+    updateContainer = std::make_unique<UpdateContainer>();
+    addAndMakeVisible (updateContainer.get());
+
+    popupWindow = std::make_unique<PopuppWindowComponent> (this, updateContainer->updateThread->currentVersion, static_cast<float> (editorBaseWidth), static_cast<float> (baseHeight));
+    addAndMakeVisible (popupWindow.get());
+    popupWindow->getMenu().toFront (true);
+
     // Last: the first layout lets the size changer restore the stored step, which may resize
     // the editor once more.
     setSize (editorBaseWidth, baseHeight);
@@ -79,6 +87,8 @@ void OvelanAudioProcessorEditor::resized()
 
     downGlowBar->setBounds (layout.downGlowBar);
     upperGlowBar->setBounds (layout.upperGlowBar);
+    updateContainer->setBounds (layout.updateNotice);
+    popupWindow->setBounds (layout.infoHotspot);
 
     // Last, because its first placement may resize the editor and so lay everything out again
     // at the restored size.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "../engine/PluginProcessor.h"
+#include "../info/PopuppWindowComponent.h"
+#include "../info/UpdateContainer.h"
 #include "DownGLowBarComponent.h"
 #include "UpperGlowBarComponent.h"
 #include "WindowSizeChangerComponent.h"
@@ -44,6 +46,9 @@ private:
     std::unique_ptr<DownGLowBarComponent> downGlowBar;
     std::unique_ptr<UpperGlowBarComponent> upperGlowBar;
     std::unique_ptr<WindowSizeChangerComponent> windowSizeChanger;
+    // The notice owns the update check; the hotspot leaves first, then the check is stopped.
+    std::unique_ptr<UpdateContainer> updateContainer;
+    std::unique_ptr<PopuppWindowComponent> popupWindow;
     int editorBaseWidth = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvelanAudioProcessorEditor)

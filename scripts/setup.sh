@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git python3
-    juce-modules-source
+    juce-modules-source libcurl4-openssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
-    xvfb xauth xdotool x11-utils fonts-dejavu-core
+    xvfb xauth xdotool x11-utils fonts-dejavu-core imagemagick
 )
 
 missing=()

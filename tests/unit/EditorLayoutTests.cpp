@@ -52,6 +52,8 @@ TEST_P (EditorLayoutAtSteps, PlacesTheChildrenItOwns)
     EXPECT_EQ (findChild<DownGLowBarComponent> (*editor)->getBounds(), expected.downGlowBar);
     EXPECT_EQ (findChild<UpperGlowBarComponent> (*editor)->getBounds(), expected.upperGlowBar);
     EXPECT_EQ (findChild<WindowSizeChangerComponent> (*editor)->getBounds(), expected.sizeChanger);
+    EXPECT_EQ (findChild<UpdateContainer> (*editor)->getBounds(), expected.updateNotice);
+    EXPECT_EQ (findChild<PopuppWindowComponent> (*editor)->getBounds(), expected.infoHotspot);
 }
 
 INSTANTIATE_TEST_SUITE_P (Steps, EditorLayoutAtSteps, ::testing::ValuesIn (stepLayouts), [] (const auto& testCase)
@@ -76,14 +78,21 @@ TEST (Editor, OpensAt1000By480WithItsChildrenBackToFront)
     EXPECT_EQ (constrainer->getFixedAspectRatio(), 0.0);
     EXPECT_FALSE (editor->isOpaque());
 
-    // The glow bars, then the size changer above them.
-    ASSERT_EQ (editor->getNumChildComponents(), 3);
+    // The glow bars, the size changer above them, the update notice, then the info panels with
+    // the hotspot between the click-catcher and the menu.
+    ASSERT_EQ (editor->getNumChildComponents(), 8);
     EXPECT_NE (dynamic_cast<DownGLowBarComponent*> (editor->getChildComponent (0)), nullptr);
     EXPECT_NE (dynamic_cast<UpperGlowBarComponent*> (editor->getChildComponent (1)), nullptr);
     EXPECT_NE (dynamic_cast<WindowSizeChangerComponent*> (editor->getChildComponent (2)), nullptr);
+    EXPECT_NE (dynamic_cast<UpdateContainer*> (editor->getChildComponent (3)), nullptr);
+    EXPECT_NE (dynamic_cast<AboutProgramComponent*> (editor->getChildComponent (4)), nullptr);
+    EXPECT_NE (dynamic_cast<FakeWindowComponent*> (editor->getChildComponent (5)), nullptr);
+    EXPECT_NE (dynamic_cast<PopuppWindowComponent*> (editor->getChildComponent (6)), nullptr);
+    EXPECT_NE (dynamic_cast<MenuComponent*> (editor->getChildComponent (7)), nullptr);
 
-    for (auto* child : editor->getChildren())
-        EXPECT_TRUE (child->isVisible());
+    // The info panels were added visible; the first layout hid them.
+    for (int i = 0; i < editor->getNumChildComponents(); ++i)
+        EXPECT_EQ (editor->getChildComponent (i)->isVisible(), i < 4 || i == 6) << "child " << i;
 }
 
 struct OddSize
@@ -233,7 +242,7 @@ TEST (Editor, TwoHundredOpeningsLeaveNothingBehind)
     {
         auto editor = openEditor (processor);
         ASSERT_NE (editor, nullptr);
-        ASSERT_EQ (editor->getNumChildComponents(), 3);
+        ASSERT_EQ (editor->getNumChildComponents(), 8);
         editor.reset();
         ASSERT_EQ (processor.getActiveEditor(), nullptr);
     }

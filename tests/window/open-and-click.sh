@@ -90,11 +90,5 @@ pid=""
 
 grep -q '^opened 1000x480$' "$log" || fail "the host did not report the opening size"
 grep -q '^closed at 800x384$' "$log" || fail "the host did not report the closing size"
-# A Debug build's JUCE assertions, in the host or in the plug-in, only ever reach this log; only
-# the sites listed as unavoidable may appear.
-sites=$(grep -vE '^(#|$)' "$tolerated" | awk '{ print "JUCE Assertion failure in " $1 }')
-untolerated=$(grep -E 'JUCE Assertion failure|Leaked objects detected' "$log" | grep -vxF "$sites" || true)
-if [ -n "$untolerated" ]; then
-    fail "JUCE reported an assertion or a leak: $untolerated"
-fi
+reports=$("$(dirname "$0")/check-juce-reports.sh" "$log" "$tolerated") || fail "$reports"
 echo "open-and-click: passed"
