@@ -46,7 +46,7 @@ struct MenuFixture
 
     BrowserLaunchRecorder browser;
     OvelanAudioProcessor processor;
-    std::unique_ptr<juce::AudioProcessorEditor> editor;
+    echovane::host::OwnedEditor editor;
     PopuppWindowComponent* hotspot = nullptr;
     std::unique_ptr<PointerDriver> pointer;
 };
