@@ -78,6 +78,9 @@ int runOpen (const std::vector<std::string>& args)
         std::cout << "opened " << editor->getWidth() << "x" << editor->getHeight() << std::endl;
         juce::MessageManager::getInstance()->runDispatchLoop();
         std::cout << "closed at " << editor->getWidth() << "x" << editor->getHeight() << std::endl;
+
+        // What the editor left the host holding: whatever was clicked, dragged or typed.
+        std::cout << describeParameters (*plugin) << std::flush;
     }
 
     std::signal (SIGTERM, SIG_DFL);
