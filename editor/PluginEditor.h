@@ -1,10 +1,12 @@
 #pragma once
 
 #include "../engine/PluginProcessor.h"
+#include "BasicButtonWrapper.h"
 #include "DownGLowBarComponent.h"
 #include "UpperGlowBarComponent.h"
 #include "WindowSizeChangerComponent.h"
 
+#include <array>
 #include <memory>
 
 /** Where the editor puts each of its children at a given size: fixed fractions of the editor's
@@ -22,9 +24,14 @@ struct EditorLayout
     static EditorLayout forSize (int width, int height, float sizeChangerAspect);
 };
 
-/** The plug-in's own window: the background picture under a dark veil, the two glow bars and
-    the size changer, all laid out proportionally to whatever size the host or the size changer
-    gives it. */
+/** Where the six small knobs stand inside a control row of the given size, in the order FEED,
+    BALANCE, WIDTH (top row), DRIVE, BRIGHT, DARK (bottom row): squares of 0.13 of the row's
+    width on a column pitch of 0.1495 of it. */
+std::array<juce::Rectangle<int>, 6> smallKnobBoundsInRow (int rowWidth, int rowHeight);
+
+/** The plug-in's own window: the background picture under a dark veil, the six small knobs, the
+    two glow bars and the size changer, all laid out proportionally to whatever size the host or
+    the size changer gives it. */
 class OvelanAudioProcessorEditor final : public juce::AudioProcessorEditor
 {
 public:
@@ -35,16 +42,24 @@ public:
     void resized() override;
 
 private:
+    /** The background picture stretched to the editor and veiled, kept so that a paint only
+        copies it; remade when the size or the display's pixel scale changes. */
+    const juce::Image& backgroundAt (float pixelScale);
+
     std::unique_ptr<juce::Drawable> backgroundPicture;
     // Never drawn: its proportions give the size changer's.
     std::unique_ptr<juce::Drawable> sizeChangerPicture;
     OvelanAudioProcessor& processorRef;
 
     // Members go in reverse order: whatever is declared after the size changer leaves first.
+    std::array<std::unique_ptr<BasicButtonWrapper>, 6> smallKnobs;
     std::unique_ptr<DownGLowBarComponent> downGlowBar;
     std::unique_ptr<UpperGlowBarComponent> upperGlowBar;
     std::unique_ptr<WindowSizeChangerComponent> windowSizeChanger;
     int editorBaseWidth = 0;
+
+    juce::Image backgroundCache;
+    float backgroundCacheScale = 0.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvelanAudioProcessorEditor)
 };
