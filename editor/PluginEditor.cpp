@@ -40,30 +40,6 @@ EditorLayout EditorLayout::forSize (int width, int height, float sizeChangerAspe
     return layout;
 }
 
-std::array<juce::Rectangle<int>, 6> smallKnobBoundsInRow (int rowWidth, int rowHeight)
-{
-    const auto w = static_cast<double> (rowWidth);
-    const auto h = static_cast<double> (rowHeight);
-
-    // Single precision throughout, as the pixel results at the size steps depend on it.
-    const auto e = static_cast<float> (-h * 0.01);
-    const auto l = static_cast<float> (-h * 0.05);
-    const auto o = static_cast<float> (0.13 * w);
-    const auto rowGap = static_cast<float> (0.11 * h);
-    const auto lowerOffset = static_cast<float> (0.35 * h);
-    const auto x0 = static_cast<float> (0.135 * w);
-
-    const auto x1 = static_cast<int> (o * 1.15f + x0);
-    const auto x2 = static_cast<int> ((o + o) * 1.15f + x0);
-    const auto x3 = static_cast<int> (o * 3.0f * 1.15f + x0);
-    const auto y1 = static_cast<int> (e + rowGap);
-    const auto y2 = static_cast<int> (rowGap + rowGap + lowerOffset + l);
-    const auto side = juce::jmax (0, static_cast<int> (o));
-
-    return { boundsOf (x1, y1, side, side), boundsOf (x2, y1, side, side), boundsOf (x3, y1, side, side),
-             boundsOf (x1, y2, side, side), boundsOf (x2, y2, side, side), boundsOf (x3, y2, side, side) };
-}
-
 OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
     : juce::AudioProcessorEditor (p)
     , processorRef (p)
@@ -71,27 +47,9 @@ OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
     backgroundPicture = juce::Drawable::createFromImageData (BinaryData::editor_background_png, BinaryData::editor_background_pngSize);
     sizeChangerPicture = juce::Drawable::createFromImageData (BinaryData::size_changer_plate_png, BinaryData::size_changer_plate_pngSize);
 
-    // The six small knobs, back-most, where the control row puts them.
-    struct SmallKnob
-    {
-        const char* caption;
-        ParameterIndex::Float parameter;
-    };
-
-    const SmallKnob knobs[] = {
-        { "FEED", ParameterIndex::feedback },
-        { "BALANCE", ParameterIndex::balance },
-        { "WIDTH", ParameterIndex::width },
-        { "DRIVE", ParameterIndex::drive },
-        { "BRIGHT", ParameterIndex::bright },
-        { "DARK", ParameterIndex::dark },
-    };
-
-    for (size_t i = 0; i < smallKnobs.size(); ++i)
-    {
-        smallKnobs[i] = std::make_unique<BasicButtonWrapper> (true, knobs[i].caption, processorRef.floatParameters->at (knobs[i].parameter));
-        addAndMakeVisible (smallKnobs[i].get());
-    }
+    // Back-most: every control of the row, each with the parameters it works on.
+    delayRowWrapper = std::make_unique<DelayRowWrapper> (*processorRef.floatParameters, *processorRef.boolParameters);
+    addAndMakeVisible (delayRowWrapper.get());
 
     // Added back to front: the size changer lies above the glow bars.
     downGlowBar = std::make_unique<DownGLowBarComponent>();
@@ -162,14 +120,9 @@ void OvelanAudioProcessorEditor::resized()
     const auto aspect = static_cast<float> (sizeChangerPicture->getHeight()) / static_cast<float> (sizeChangerPicture->getWidth());
     const auto layout = EditorLayout::forSize (getWidth(), getHeight(), aspect);
 
-    const auto row = layout.controlRow;
-    const auto knobBounds = smallKnobBoundsInRow (row.getWidth(), row.getHeight());
-
-    for (size_t i = 0; i < smallKnobs.size(); ++i)
-        smallKnobs[i]->setBounds (knobBounds[i] + row.getPosition());
-
     downGlowBar->setBounds (layout.downGlowBar);
     upperGlowBar->setBounds (layout.upperGlowBar);
+    delayRowWrapper->setBounds (layout.controlRow);
 
     // Last, because its first placement may resize the editor and so lay everything out again
     // at the restored size.

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "../engine/PluginProcessor.h"
-#include "BasicButtonWrapper.h"
+#include "DelayRow.h"
 #include "DownGLowBarComponent.h"
 #include "UpperGlowBarComponent.h"
 #include "WindowSizeChangerComponent.h"
 
-#include <array>
 #include <memory>
 
 /** Where the editor puts each of its children at a given size: fixed fractions of the editor's
@@ -24,14 +23,9 @@ struct EditorLayout
     static EditorLayout forSize (int width, int height, float sizeChangerAspect);
 };
 
-/** Where the six small knobs stand inside a control row of the given size, in the order FEED,
-    BALANCE, WIDTH (top row), DRIVE, BRIGHT, DARK (bottom row): squares of 0.13 of the row's
-    width on a column pitch of 0.1495 of it. */
-std::array<juce::Rectangle<int>, 6> smallKnobBoundsInRow (int rowWidth, int rowHeight);
-
-/** The plug-in's own window: the background picture under a dark veil, the six small knobs, the
-    two glow bars and the size changer, all laid out proportionally to whatever size the host or
-    the size changer gives it. */
+/** The plug-in's own window: the background picture under a dark veil, the control row with
+    every control, the two glow bars and the size changer, all laid out proportionally to
+    whatever size the host or the size changer gives it. */
 class OvelanAudioProcessorEditor final : public juce::AudioProcessorEditor
 {
 public:
@@ -51,11 +45,12 @@ private:
     std::unique_ptr<juce::Drawable> sizeChangerPicture;
     OvelanAudioProcessor& processorRef;
 
-    // Members go in reverse order: whatever is declared after the size changer leaves first.
-    std::array<std::unique_ptr<BasicButtonWrapper>, 6> smallKnobs;
+    // Members go in reverse order: the control row leaves before the size changer and the glow
+    // bars, and whatever is declared after it leaves before it.
     std::unique_ptr<DownGLowBarComponent> downGlowBar;
     std::unique_ptr<UpperGlowBarComponent> upperGlowBar;
     std::unique_ptr<WindowSizeChangerComponent> windowSizeChanger;
+    std::unique_ptr<DelayRowWrapper> delayRowWrapper;
     int editorBaseWidth = 0;
 
     juce::Image backgroundCache;

@@ -58,6 +58,11 @@ TEST_P (EditorLayoutAtSteps, PlacesTheChildrenItOwns)
     EXPECT_EQ (findChild<DownGLowBarComponent> (*editor)->getBounds(), expected.downGlowBar);
     EXPECT_EQ (findChild<UpperGlowBarComponent> (*editor)->getBounds(), expected.upperGlowBar);
     EXPECT_EQ (findChild<WindowSizeChangerComponent> (*editor)->getBounds(), expected.sizeChanger);
+
+    // The row fills its holder, so the controls stand where the row's own layout puts them.
+    const auto* rowWrapper = findChild<DelayRowWrapper> (*editor);
+    EXPECT_EQ (rowWrapper->getBounds(), expected.controlRow);
+    EXPECT_EQ (rowWrapper->getRow().getBounds(), expected.controlRow.withZeroOrigin());
 }
 
 INSTANTIATE_TEST_SUITE_P (Steps, EditorLayoutAtSteps, ::testing::ValuesIn (stepLayouts), [] (const auto& testCase)
@@ -82,11 +87,12 @@ TEST (Editor, OpensAt1000By480WithItsChildrenBackToFront)
     EXPECT_EQ (constrainer->getFixedAspectRatio(), 0.0);
     EXPECT_FALSE (editor->isOpaque());
 
-    // The glow bars, then the size changer above them.
-    ASSERT_EQ (editor->getNumChildComponents(), 3);
-    EXPECT_NE (dynamic_cast<DownGLowBarComponent*> (editor->getChildComponent (0)), nullptr);
-    EXPECT_NE (dynamic_cast<UpperGlowBarComponent*> (editor->getChildComponent (1)), nullptr);
-    EXPECT_NE (dynamic_cast<WindowSizeChangerComponent*> (editor->getChildComponent (2)), nullptr);
+    // The control row back-most, the glow bars over it, then the size changer above them.
+    ASSERT_EQ (editor->getNumChildComponents(), 4);
+    EXPECT_NE (dynamic_cast<DelayRowWrapper*> (editor->getChildComponent (0)), nullptr);
+    EXPECT_NE (dynamic_cast<DownGLowBarComponent*> (editor->getChildComponent (1)), nullptr);
+    EXPECT_NE (dynamic_cast<UpperGlowBarComponent*> (editor->getChildComponent (2)), nullptr);
+    EXPECT_NE (dynamic_cast<WindowSizeChangerComponent*> (editor->getChildComponent (3)), nullptr);
 
     for (auto* child : editor->getChildren())
         EXPECT_TRUE (child->isVisible());
@@ -235,7 +241,7 @@ TEST (Editor, TwoHundredOpeningsLeaveNothingBehind)
     {
         auto editor = openEditor (processor);
         ASSERT_NE (editor, nullptr);
-        ASSERT_EQ (editor->getNumChildComponents(), 3);
+        ASSERT_EQ (editor->getNumChildComponents(), 4);
         editor.reset();
         ASSERT_EQ (processor.getActiveEditor(), nullptr);
     }
