@@ -25,6 +25,11 @@ struct RowSize
     std::array<R, 12> expected; // TIME, lever holder, TRIPLET, DOTTED, FEED .. DARK, MIX, BYPASS
 };
 
+void PrintTo (const RowSize& c, std::ostream* os)
+{
+    *os << c.width << " x " << c.height;
+}
+
 class ControlRowLayout : public ::testing::TestWithParam<RowSize>
 {
 };

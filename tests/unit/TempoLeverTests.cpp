@@ -110,6 +110,11 @@ struct HostSequence
     int modeChanges;
 };
 
+void PrintTo (const HostSequence& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TempoLeverFromHost : public ::testing::TestWithParam<HostSequence>
 {
 };

@@ -181,6 +181,11 @@ struct Typed
     const char* shownAfterTick;
 };
 
+void PrintTo (const Typed& c, std::ostream* os)
+{
+    *os << "typed \"" << c.text << "\"";
+}
+
 class TypedMilliseconds : public ::testing::TestWithParam<Typed>
 {
 };

@@ -60,6 +60,11 @@ struct ClickCase
     float tripletAfter, dottedAfter, bypassAfter;
 };
 
+void PrintTo (const ClickCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ToggleClick : public ::testing::TestWithParam<ClickCase>
 {
 };
