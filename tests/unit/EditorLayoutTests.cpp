@@ -82,11 +82,20 @@ TEST (Editor, OpensAt1000By480WithItsChildrenBackToFront)
     EXPECT_EQ (constrainer->getFixedAspectRatio(), 0.0);
     EXPECT_FALSE (editor->isOpaque());
 
-    // The glow bars, then the size changer above them.
-    ASSERT_EQ (editor->getNumChildComponents(), 3);
-    EXPECT_NE (dynamic_cast<DownGLowBarComponent*> (editor->getChildComponent (0)), nullptr);
-    EXPECT_NE (dynamic_cast<UpperGlowBarComponent*> (editor->getChildComponent (1)), nullptr);
-    EXPECT_NE (dynamic_cast<WindowSizeChangerComponent*> (editor->getChildComponent (2)), nullptr);
+    // The six small knobs at the back, the glow bars, then the size changer above them.
+    ASSERT_EQ (editor->getNumChildComponents(), 9);
+    const char* captions[] = { "FEED", "BALANCE", "WIDTH", "DRIVE", "BRIGHT", "DARK" };
+
+    for (int i = 0; i < 6; ++i)
+    {
+        const auto* knob = dynamic_cast<BasicButtonWrapper*> (editor->getChildComponent (i));
+        ASSERT_NE (knob, nullptr);
+        EXPECT_EQ (knob->getCaption().getLabel().getText(), captions[i]);
+    }
+
+    EXPECT_NE (dynamic_cast<DownGLowBarComponent*> (editor->getChildComponent (6)), nullptr);
+    EXPECT_NE (dynamic_cast<UpperGlowBarComponent*> (editor->getChildComponent (7)), nullptr);
+    EXPECT_NE (dynamic_cast<WindowSizeChangerComponent*> (editor->getChildComponent (8)), nullptr);
 
     for (auto* child : editor->getChildren())
         EXPECT_TRUE (child->isVisible());
@@ -235,7 +244,7 @@ TEST (Editor, TwoHundredOpeningsLeaveNothingBehind)
     {
         auto editor = openEditor (processor);
         ASSERT_NE (editor, nullptr);
-        ASSERT_EQ (editor->getNumChildComponents(), 3);
+        ASSERT_EQ (editor->getNumChildComponents(), 9);
         editor.reset();
         ASSERT_EQ (processor.getActiveEditor(), nullptr);
     }
