@@ -225,4 +225,65 @@ TEST_P (SizeChangerPlatePicture, WritesTheStepInTheActiveTextColourAtAThirdOfIts
 
 INSTANTIATE_TEST_SUITE_P (Steps, SizeChangerPlatePicture, ::testing::Values (PlateCase{ 1000, 480 }, PlateCase{ 1500, 720 }, PlateCase{ 800, 384 }), [] (const auto& testCase)
                           { return std::to_string (testCase.param.editorWidth) + "x" + std::to_string (testCase.param.editorHeight); });
+struct BackgroundCase
+{
+    int width, height;
+    float scale;
+};
+
+class EditorBackground : public ::testing::TestWithParam<BackgroundCase>
+{
+};
+
+TEST_P (EditorBackground, IsThePictureStretchedAndVeiledExactlyAsIfDrawnAfresh)
+{
+    const auto& test = GetParam();
+    OvelanAudioProcessor processor;
+    auto editor = openEditor (processor);
+
+    // Another size first, so the kept picture must really follow the size it is shown at.
+    editor->setSize (640, 480);
+    editor->createComponentSnapshot (editor->getLocalBounds(), true, test.scale);
+    editor->setSize (test.width, test.height);
+
+    const auto shown = editor->createComponentSnapshot (editor->getLocalBounds(), true, test.scale);
+    const auto shownAgain = editor->createComponentSnapshot (editor->getLocalBounds(), true, test.scale);
+
+    juce::Image expected (juce::Image::ARGB, shown.getWidth(), shown.getHeight(), true);
+    {
+        juce::Graphics g (expected);
+        g.addTransform (juce::AffineTransform::scale (test.scale));
+        picture (BinaryData::editor_background_png, BinaryData::editor_background_pngSize)
+            ->drawWithin (g, juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (test.width), static_cast<float> (test.height)), juce::RectanglePlacement::stretchToFit, 1.0f);
+        g.fillAll (juce::Colour (0x5e000000));
+    }
+
+    // Everywhere no child draws: the editor's own paint alone.
+    juce::RectangleList<int> free (editor->getLocalBounds());
+
+    for (auto* child : editor->getChildren())
+        if (child->isVisible())
+            free.subtract (child->getBounds());
+
+    ASSERT_FALSE (free.isEmpty());
+    int compared = 0;
+
+    for (const auto& area : free)
+    {
+        const auto pixels = (area.toFloat() * test.scale).getSmallestIntegerContainer().reduced (1);
+
+        if (pixels.isEmpty())
+            continue;
+
+        const auto difference = compare (shown.getClippedImage (pixels), expected.getClippedImage (pixels));
+        EXPECT_LE (difference.largest, 1) << "in " << pixels.toString() << " at " << (difference.where + pixels.getPosition()).toString();
+        compared += pixels.getWidth() * pixels.getHeight();
+    }
+
+    EXPECT_GT (compared, test.width * test.height / 4);
+    EXPECT_EQ (compare (shown, shownAgain).largest, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P (Sizes, EditorBackground, ::testing::Values (BackgroundCase{ 1000, 480, 1.0f }, BackgroundCase{ 1500, 720, 1.0f }, BackgroundCase{ 800, 384, 1.0f }, BackgroundCase{ 1300, 300, 1.0f }, BackgroundCase{ 1000, 480, 2.0f }, BackgroundCase{ 700, 500, 1.5f }), [] (const auto& testCase)
+                          { return std::to_string (testCase.param.width) + "x" + std::to_string (testCase.param.height) + "at" + std::to_string (static_cast<int> (testCase.param.scale * 10.0f)); });
 } // namespace
