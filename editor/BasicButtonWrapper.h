@@ -63,6 +63,7 @@ public:
 
     CompassWrapper& getCompass() noexcept { return *compass; }
     BasicTextLabel& getCaption() noexcept { return *label; }
+    const BasicTextLabel& getCaption() const noexcept { return *label; }
 
     /** Where the knob's ring starts and how far it sweeps, in degrees, for a knob's name. */
     static float startDegreesFor (const std::string& name) noexcept;

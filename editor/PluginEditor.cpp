@@ -12,6 +12,18 @@ namespace
 constexpr int baseWidth = 1000;
 constexpr int baseHeight = 480;
 
+bool isOpaqueImage (const juce::Image& image)
+{
+    const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readOnly);
+
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x)
+            if (pixels.getPixelColour (x, y).getAlpha() != 0xff)
+                return false;
+
+    return true;
+}
+
 juce::Rectangle<int> boundsOf (int x, int y, int width, int height)
 {
     return { x, y, juce::jmax (0, width), juce::jmax (0, height) };
@@ -61,6 +73,11 @@ OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
     windowSizeChanger = std::make_unique<WindowSizeChangerComponent> (processorRef.sizeChanger.get(), baseWidth, baseHeight);
     addAndMakeVisible (windowSizeChanger.get());
 
+    // The bars and the plate are pictures resampled to their size; like the background they are
+    // drawn once per size and then only copied, which keeps a full repaint cheap.
+    for (auto* picture : { static_cast<juce::Component*> (downGlowBar.get()), static_cast<juce::Component*> (upperGlowBar.get()), static_cast<juce::Component*> (windowSizeChanger.get()) })
+        picture->setBufferedToImage (true);
+
     // The host may resize freely; nothing holds the 1000:480 proportion.
     setResizable (true, false);
     editorBaseWidth = baseWidth;
@@ -83,10 +100,16 @@ const juce::Image& OvelanAudioProcessorEditor::backgroundAt (float pixelScale)
         backgroundCache = juce::Image (juce::Image::ARGB, width, height, true);
         backgroundCacheScale = pixelScale;
 
-        juce::Graphics cacheGraphics (backgroundCache);
-        cacheGraphics.addTransform (juce::AffineTransform::scale (pixelScale));
-        drawStretched (*backgroundPicture, cacheGraphics, *this);
-        cacheGraphics.fillAll (juce::Colour (0x5e000000));
+        {
+            juce::Graphics cacheGraphics (backgroundCache);
+            cacheGraphics.addTransform (juce::AffineTransform::scale (pixelScale));
+            drawStretched (*backgroundPicture, cacheGraphics, *this);
+            cacheGraphics.fillAll (juce::Colour (0x5e000000));
+        }
+
+        // An opaque result is kept without alpha, which halves the cost of copying it.
+        if (isOpaqueImage (backgroundCache))
+            backgroundCache = backgroundCache.convertedToFormat (juce::Image::RGB);
     }
 
     return backgroundCache;

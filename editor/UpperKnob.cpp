@@ -75,8 +75,6 @@ UpperKnob::UpperKnob (std::string nameToUse,
 
 UpperKnob::~UpperKnob()
 {
-    stopTimer();
-
     // Closing the window in the middle of a drag must not leave the host inside a gesture.
     if (dragging)
         parameter->endChangeGesture();
@@ -107,32 +105,30 @@ void UpperKnob::mouseDown (const juce::MouseEvent& e)
     lastMousePosition = e.getPosition();
     dragging = true;
 
-    if (tickCount <= 0)
+    // The window is measured on the clock rather than by counting timer callbacks: JUCE's timer
+    // thread may deliver a new timer's first callback early, which would make two presses a few
+    // milliseconds apart a double-click.
+    const auto now = juce::Time::getMillisecondCounterHiRes();
+    const auto ticks = windowOpenedAt < 0.0 ? 0 : static_cast<int> ((now - windowOpenedAt) / doubleClickTickMs);
+
+    if (ticks <= 0 || ticks >= doubleClickTicks)
     {
-        // A first press opens the double-click window (a press before its first tick opens it
-        // anew).
-        startTimer (doubleClickTickMs);
+        // A first press opens the window; so does a press before its first tick or after it has
+        // closed.
+        windowOpenedAt = now;
     }
     else
     {
         const auto newAngle = resetAngle();
         cap->rotate (newAngle - angle);
         angle = newAngle;
-        stopTimer();
-        tickCount = 0;
+
+        // After a reset the next press opens a new window.
+        windowOpenedAt = -1.0;
     }
 
     writeValue();
     repaint();
-}
-
-void UpperKnob::timerCallback()
-{
-    if (++tickCount >= doubleClickTicks)
-    {
-        stopTimer();
-        tickCount = 0;
-    }
 }
 
 void UpperKnob::mouseDrag (const juce::MouseEvent& e)

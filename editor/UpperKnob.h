@@ -18,7 +18,6 @@ class MiddleRotatableComponent;
     shrinks to a growing dot near zero (showEndDot true), and, for the knob named exactly
     "BALANCE", a band growing from the top centre to either side. */
 class UpperKnob final : public juce::Component
-    , private juce::Timer
 {
 public:
     UpperKnob (std::string name,
@@ -50,15 +49,15 @@ public:
     /** Sets the value angle (clamped to 0..sweep) and repaints; the owner's way in. */
     void setAngle (float newAngle);
 
-    /** The press interval after which a second press no longer counts as a double-click. */
-    static constexpr int doubleClickTickMs = 30;
+    /** A second press counts as a double-click when at least one and fewer than ten 30 ms ticks
+        have passed since the first (about 30 to 300 ms later). */
+    static constexpr double doubleClickTickMs = 30.0;
     static constexpr int doubleClickTicks = 10;
 
     /** How far one pixel of vertical drag turns the value, radians. */
     static constexpr float dragStep = 0.03f;
 
 private:
-    void timerCallback() override;
     void writeValue();
     float resetAngle() const;
 
@@ -68,7 +67,8 @@ private:
     bool dragging = false;
     bool showArc = true;
     bool showEndDot = true;
-    int tickCount = 0;
+    // When the press that opened the double-click window came; negative while none is open.
+    double windowOpenedAt = -1.0;
     juce::Point<int> lastMousePosition{ -1, -1 };
     float angle = 0.0f;
     float sweep = 0.0f;

@@ -34,6 +34,34 @@ private:
     juce::AudioPluginInstance& plugin;
 };
 
+/** One parameter's notifications as the host receives them: 'B' for a gesture's begin, 'E' for
+    its end, and each value. */
+class HostSideGestures final : private juce::AudioProcessorParameter::Listener
+{
+public:
+    explicit HostSideGestures (juce::AudioProcessorParameter& parameterToWatch)
+        : parameter (parameterToWatch)
+    {
+        parameter.addListener (this);
+    }
+
+    ~HostSideGestures() override { parameter.removeListener (this); }
+
+    std::string shape;
+    std::vector<float> values;
+
+private:
+    void parameterValueChanged (int, float value) override
+    {
+        shape += 'v';
+        values.push_back (value);
+    }
+
+    void parameterGestureChanged (int, bool starting) override { shape += starting ? 'B' : 'E'; }
+
+    juce::AudioProcessorParameter& parameter;
+};
+
 class EditorWindowTest : public ::testing::Test
 {
 protected:
@@ -126,5 +154,52 @@ TEST_F (EditorWindowTest, TheViewTakesAnySizeTheHostProposes)
     const auto element = echovane::testing::savedElement (*plugin);
     ASSERT_NE (element, nullptr);
     EXPECT_EQ (element->getDoubleAttribute ("sizechanger"), 1.0);
+}
+TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
+{
+    auto* feedback = plugin->getParameters()[2];
+    ASSERT_EQ (feedback->getName (64), "Feedback");
+    const auto before = feedback->getValue();
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    EditorWindow window (plugin->getName(), *editor);
+    ASSERT_TRUE (pumpUntil ([&editor]
+                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
+               { return juce::Time::getMillisecondCounter() > until; });
+
+    HostSideGestures gestures (*feedback);
+
+    // FEED's middle at 1000 x 480 is (348, 164); a real pointer presses it, moves 30 pixels up
+    // in single steps and lets go.
+    const auto id = juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
+    juce::StringArray command{ "xdotool", "mousemove", "--window", id, "348", "164", "mousedown", "1" };
+
+    for (int step = 1; step <= 30; ++step)
+        command.addArray ({ "mousemove", "--window", id, "348", juce::String (164 - step) });
+
+    command.addArray ({ "mouseup", "1" });
+
+    juce::ChildProcess xdotool;
+    ASSERT_TRUE (xdotool.start (command)) << "xdotool is needed; scripts/setup.sh installs it";
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return ! xdotool.isRunning() && gestures.shape.find ('E') != std::string::npos; }))
+        << "the host heard " << gestures.shape;
+    EXPECT_EQ (xdotool.getExitCode(), 0u);
+
+    // Begin first, end last, and only values in between, each at least the one before.
+    ASSERT_GE (gestures.shape.size(), 3u);
+    EXPECT_EQ (gestures.shape.front(), 'B');
+    EXPECT_EQ (gestures.shape.back(), 'E');
+    EXPECT_EQ (gestures.shape.substr (1, gestures.shape.size() - 2).find_first_not_of ('v'), std::string::npos) << gestures.shape;
+
+    for (size_t i = 1; i < gestures.values.size(); ++i)
+        EXPECT_GE (gestures.values[i], gestures.values[i - 1] - 1.0e-6f);
+
+    // 30 pixels of 0.03 rad over the 312-degree sweep: 0.165 more than before.
+    const auto expected = before + 0.9f / (312.0f / 180.0f * 3.1415927f);
+    EXPECT_NEAR (gestures.values.back(), expected, 0.006f);
+    EXPECT_NEAR (feedback->getValue(), expected, 0.006f);
 }
 } // namespace

@@ -83,6 +83,10 @@ int runOpen (const std::vector<std::string>& args)
         std::cout << describeParameters (*plugin) << std::flush;
     }
 
+    // What the user left the parameters at, as the host sees them.
+    for (auto* parameter : plugin->getParameters())
+        std::cout << "parameter " << parameter->getName (64) << " " << juce::String (parameter->getValue(), 4) << std::endl;
+
     std::signal (SIGTERM, SIG_DFL);
     std::signal (SIGINT, SIG_DFL);
     editor.reset();
