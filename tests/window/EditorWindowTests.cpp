@@ -203,3 +203,87 @@ TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
     EXPECT_NEAR (feedback->getValue(), expected, 0.006f);
 }
 } // namespace
+
+/** Everything the host hears of its plug-in's parameters, in order, as "Name(", "Name=value"
+    and "Name)". */
+class HostSideLog final : private juce::AudioProcessorParameter::Listener
+{
+public:
+    explicit HostSideLog (juce::AudioPluginInstance& pluginToWatch)
+        : plugin (pluginToWatch)
+    {
+        for (auto* parameter : plugin.getParameters())
+            parameter->addListener (this);
+    }
+
+    ~HostSideLog() override
+    {
+        for (auto* parameter : plugin.getParameters())
+            parameter->removeListener (this);
+    }
+
+    std::vector<std::string> entries;
+
+    /** Where `entry` first stands, or -1. */
+    int find (const std::string& entry) const
+    {
+        const auto found = std::find (entries.begin(), entries.end(), entry);
+        return found == entries.end() ? -1 : static_cast<int> (found - entries.begin());
+    }
+
+    int count (const std::string& entry) const { return static_cast<int> (std::count (entries.begin(), entries.end(), entry)); }
+
+private:
+    std::string nameOf (int index) const { return plugin.getParameters()[index]->getName (64).toStdString(); }
+
+    void parameterValueChanged (int index, float value) override { entries.push_back (nameOf (index) + "=" + juce::String (value).toStdString()); }
+    void parameterGestureChanged (int index, bool starting) override { entries.push_back (nameOf (index) + (starting ? "(" : ")")); }
+
+    juce::AudioPluginInstance& plugin;
+};
+
+TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTheVariantsClearedInside)
+{
+    plugin->getParameters()[10]->setValueNotifyingHost (1.0f);
+    ASSERT_EQ (plugin->getParameters()[10]->getName (64), "Triplet");
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    EditorWindow window (plugin->getName(), *editor);
+    ASSERT_TRUE (pumpUntil ([&editor]
+                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
+               { return juce::Time::getMillisecondCounter() > until; });
+
+    HostSideLog log (*plugin);
+
+    // The lever's middle at 1000 x 480, tilted towards "TEMPO", shows at about (178, 318).
+    const auto id = juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
+    juce::ChildProcess xdotool;
+    ASSERT_TRUE (xdotool.start (juce::StringArray{ "xdotool", "mousemove", "--window", id, "178", "318", "click", "1" }))
+        << "xdotool is needed; scripts/setup.sh installs it";
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return ! xdotool.isRunning() && log.find ("TempoChanger)") >= 0; }));
+
+    // One gesture on "TempoChanger" holding the single value 1; the variants are written to 0
+    // without gestures of their own, inside it.
+    const auto begin = log.find ("TempoChanger(");
+    const auto end = log.find ("TempoChanger)");
+    ASSERT_GE (begin, 0);
+    EXPECT_EQ (log.count ("TempoChanger("), 1);
+    EXPECT_EQ (log.count ("TempoChanger)"), 1);
+    EXPECT_EQ (log.count ("TempoChanger=1"), 1);
+    EXPECT_EQ (log.count ("TempoChanger=0"), 0);
+
+    for (const auto* inside : { "TempoChanger=1", "Triplet=0", "Dotted=0" })
+    {
+        const auto at = log.find (inside);
+        EXPECT_GT (at, begin) << inside;
+        EXPECT_LT (at, end) << inside;
+    }
+
+    EXPECT_EQ (log.find ("Triplet("), -1);
+    EXPECT_EQ (log.find ("Dotted("), -1);
+    EXPECT_EQ (plugin->getParameters()[11]->getValue(), 1.0f);
+    EXPECT_EQ (plugin->getParameters()[10]->getValue(), 0.0f);
+}
