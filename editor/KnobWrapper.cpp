@@ -109,7 +109,10 @@ KnobWrapper::KnobWrapper (std::string name,
     , parameter (parameterToUse)
 {
     jassert (parameter != nullptr);
-    const auto value = parameter->get();
+
+    // Whatever a host left in the parameter, the knob starts inside its range.
+    const auto stored = parameter->get();
+    const auto value = std::isfinite (stored) ? juce::jlimit (0.0f, 1.0f, stored) : 0.0f;
 
     knobButton = std::make_unique<KnobButton> (cap, value * 100.0f, -0.5f * sweepDegrees, 0.5f * sweepDegrees);
     upperKnob = std::make_unique<UpperKnob> (std::move (name), showArc, showEndDot, startDegrees, sweepDegrees, radiusFactor, thicknessFactor, value, &knobButton->getCap(), this, parameter);

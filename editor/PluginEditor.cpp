@@ -12,6 +12,9 @@ namespace
 constexpr int baseWidth = 1000;
 constexpr int baseHeight = 480;
 
+// Larger than a 5K screen's pixels: drawn directly instead of kept.
+constexpr double maxKeptBackgroundPixels = 5120.0 * 2880.0;
+
 bool isOpaqueImage (const juce::Image& image)
 {
     const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readOnly);
@@ -120,10 +123,13 @@ void OvelanAudioProcessorEditor::paint (juce::Graphics& g)
     if (getWidth() <= 0 || getHeight() <= 0)
         return;
 
-    // Kept at the display's own pixel size, so a high-density screen loses no detail.
+    // Kept at the display's own pixel size, so a high-density screen loses no detail. A size
+    // beyond any screen is drawn directly rather than kept, which would cost hundreds of
+    // megabytes.
     const auto pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    const auto physicalPixels = static_cast<double> (getWidth()) * getHeight() * pixelScale * pixelScale;
 
-    if (! (pixelScale > 0.0f) || ! std::isfinite (pixelScale))
+    if (! (pixelScale > 0.0f) || ! std::isfinite (pixelScale) || physicalPixels > maxKeptBackgroundPixels)
     {
         drawStretched (*backgroundPicture, g, *this);
         g.fillAll (juce::Colour (0x5e000000));

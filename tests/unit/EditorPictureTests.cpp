@@ -298,6 +298,6 @@ TEST_P (EditorBackground, IsThePictureStretchedAndVeiledExactlyAsIfDrawnAfresh)
     EXPECT_EQ (compare (shown, shownAgain).largest, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P (Sizes, EditorBackground, ::testing::Values (BackgroundCase{ 1000, 480, 1.0f }, BackgroundCase{ 1500, 720, 1.0f }, BackgroundCase{ 800, 384, 1.0f }, BackgroundCase{ 1300, 300, 1.0f }, BackgroundCase{ 1000, 480, 2.0f }, BackgroundCase{ 700, 500, 1.5f }), [] (const auto& testCase)
+INSTANTIATE_TEST_SUITE_P (Sizes, EditorBackground, ::testing::Values (BackgroundCase{ 1000, 480, 1.0f }, BackgroundCase{ 1500, 720, 1.0f }, BackgroundCase{ 800, 384, 1.0f }, BackgroundCase{ 1300, 300, 1.0f }, BackgroundCase{ 1000, 480, 2.0f }, BackgroundCase{ 700, 500, 1.5f }, BackgroundCase{ 6000, 3000, 1.0f }), [] (const auto& testCase)
                           { return std::to_string (testCase.param.width) + "x" + std::to_string (testCase.param.height) + "at" + std::to_string (static_cast<int> (testCase.param.scale * 10.0f)); });
 } // namespace

@@ -425,6 +425,25 @@ TEST_F (SmallKnobs, AnyValueAHostSendsLeavesRingAndCapInRange)
     EXPECT_NEAR (feed.getUpperKnob().getAngle(), smallSweep, 1.0e-6f);
 }
 
+TEST (KnobLifetime, AnEditorOpenedAfterAHostWroteNonsenseStartsInRange)
+{
+    for (const auto value : { std::numeric_limits<float>::quiet_NaN(), -5.0f, 5.0f, std::numeric_limits<float>::infinity() })
+    {
+        SCOPED_TRACE (value);
+        OvelanAudioProcessor processor;
+        asHostParameter (processor.floatParameters->at (ParameterIndex::drive)).setValue (value);
+
+        auto editor = openEditor (processor);
+        auto& drive = findSmallKnob (*editor, "DRIVE")->getCompass().getKnob();
+        const auto ring = drive.getUpperKnob().getAngle();
+        const auto cap = drive.getKnobButton().getCap().getAngle();
+
+        EXPECT_TRUE (ring >= 0.0f && ring <= smallSweep) << ring;
+        EXPECT_TRUE (std::abs (degrees (cap)) <= 156.25f + 1.0e-3f) << cap;
+        EXPECT_TRUE (editor->createComponentSnapshot (editor->getLocalBounds()).isValid());
+    }
+}
+
 TEST_F (SmallKnobs, ResizingKeepsTheCapsAngleAndItsCentre)
 {
     auto& bright = knob ("BRIGHT");
@@ -483,7 +502,7 @@ TEST (KnobLifetime, ClosingTheEditorMidDragEndsTheGesture)
     EXPECT_EQ (recorder.shape(), "BvE");
 }
 
-TEST (KnobLifetime, AutomationOnAnotherThreadWhileEditorsOpenAndClose)
+TEST (Stress, KnobsFollowAutomationFromAnotherThreadWhileEditorsOpenAndClose)
 {
     OvelanAudioProcessor processor;
     std::atomic<bool> running{ true };
