@@ -56,7 +56,7 @@ private:
     std::thread thread;
 };
 
-TEST (EditorUnderAutomation, OpensAndClosesWhileEveryParameterMovesAndLeavesNoListenerBehind)
+TEST (Stress, TheWholeRowFollowsAutomationOfEveryParameterWhileEditorsOpenAndClose)
 {
     OvelanAudioProcessor processor;
 
