@@ -3,6 +3,8 @@
 #include "support/MessagePump.h"
 #include "support/StateBlocks.h"
 
+#include <thread>
+
 namespace
 {
 using echovane::host::EditorWindow;
@@ -286,4 +288,55 @@ TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTh
     EXPECT_EQ (log.find ("Dotted("), -1);
     EXPECT_EQ (plugin->getParameters()[11]->getValue(), 1.0f);
     EXPECT_EQ (plugin->getParameters()[10]->getValue(), 0.0f);
+}
+
+TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessageThread)
+{
+    auto* triplet = plugin->getParameters()[10];
+    auto* dotted = plugin->getParameters()[12];
+    ASSERT_EQ (triplet->getName (64), "Triplet");
+    ASSERT_EQ (dotted->getName (64), "Dotted");
+
+    plugin->enableAllBuses();
+    plugin->prepareToPlay (48000.0, 512);
+    juce::AudioBuffer<float> block (2, 512);
+    juce::MidiBuffer midi;
+
+    const auto processSomeBlocks = [&]
+    {
+        for (int i = 0; i < 8; ++i)
+        {
+            block.clear();
+            plugin->processBlock (block, midi);
+        }
+    };
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    EditorWindow window (plugin->getName(), *editor);
+    ASSERT_TRUE (pumpUntil ([&editor]
+                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
+
+    // The host turns DOTTED on, then automates TRIPLET on from its audio thread, as a DAW's
+    // automation lane does: the value reaches the plug-in inside processing.
+    dotted->setValue (1.0f);
+    processSomeBlocks();
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 200u]
+               { return juce::Time::getMillisecondCounter() > until; });
+    ASSERT_EQ (dotted->getValue(), 1.0f);
+
+    std::thread audioThread ([&]
+                             {
+                                 triplet->setValue (1.0f);
+                                 processSomeBlocks(); });
+    audioThread.join();
+
+    // TRIPLET's toggle clears DOTTED on the message thread, and the host hears of it.
+    EXPECT_TRUE (pumpUntil ([dotted]
+                            { return dotted->getValue() == 0.0f; },
+                            5000))
+        << "Dotted is still " << dotted->getValue();
+    EXPECT_EQ (triplet->getValue(), 1.0f);
+
+    plugin->releaseResources();
 }
