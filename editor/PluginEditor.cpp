@@ -4,11 +4,28 @@
 
 #include <BinaryData.h>
 
+#include <cmath>
+
 namespace
 {
 // The editor's size at its 100 % step.
 constexpr int baseWidth = 1000;
 constexpr int baseHeight = 480;
+
+// Larger than a 5K screen's pixels: drawn directly instead of kept.
+constexpr double maxKeptBackgroundPixels = 5120.0 * 2880.0;
+
+bool isOpaqueImage (const juce::Image& image)
+{
+    const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readOnly);
+
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x)
+            if (pixels.getPixelColour (x, y).getAlpha() != 0xff)
+                return false;
+
+    return true;
+}
 
 juce::Rectangle<int> boundsOf (int x, int y, int width, int height)
 {
@@ -45,6 +62,10 @@ OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
     backgroundPicture = juce::Drawable::createFromImageData (BinaryData::editor_background_png, BinaryData::editor_background_pngSize);
     sizeChangerPicture = juce::Drawable::createFromImageData (BinaryData::size_changer_plate_png, BinaryData::size_changer_plate_pngSize);
 
+    // Back-most: every control of the row, each with the parameters it works on.
+    delayRowWrapper = std::make_unique<DelayRowWrapper> (*processorRef.floatParameters, *processorRef.boolParameters);
+    addAndMakeVisible (delayRowWrapper.get());
+
     // Added back to front: the size changer lies above the glow bars.
     downGlowBar = std::make_unique<DownGLowBarComponent>();
     addAndMakeVisible (downGlowBar.get());
@@ -54,6 +75,11 @@ OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
 
     windowSizeChanger = std::make_unique<WindowSizeChangerComponent> (processorRef.sizeChanger.get(), baseWidth, baseHeight);
     addAndMakeVisible (windowSizeChanger.get());
+
+    // The bars and the plate are pictures resampled to their size; like the background they are
+    // drawn once per size and then only copied, which keeps a full repaint cheap.
+    for (auto* picture : { static_cast<juce::Component*> (downGlowBar.get()), static_cast<juce::Component*> (upperGlowBar.get()), static_cast<juce::Component*> (windowSizeChanger.get()) })
+        picture->setBufferedToImage (true);
 
     // The host may resize freely; nothing holds the 1000:480 proportion.
     setResizable (true, false);
@@ -74,10 +100,56 @@ OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
 
 OvelanAudioProcessorEditor::~OvelanAudioProcessorEditor() = default;
 
+const juce::Image& OvelanAudioProcessorEditor::backgroundAt (float pixelScale)
+{
+    const auto width = juce::roundToInt (static_cast<float> (getWidth()) * pixelScale);
+    const auto height = juce::roundToInt (static_cast<float> (getHeight()) * pixelScale);
+
+    if (backgroundCache.isNull() || backgroundCache.getWidth() != width || backgroundCache.getHeight() != height || backgroundCacheScale != pixelScale)
+    {
+        // Resampling the picture is nearly all of a paint's cost: do it once per size.
+        backgroundCache = juce::Image (juce::Image::ARGB, width, height, true);
+        backgroundCacheScale = pixelScale;
+
+        {
+            juce::Graphics cacheGraphics (backgroundCache);
+            cacheGraphics.addTransform (juce::AffineTransform::scale (pixelScale));
+            drawStretched (*backgroundPicture, cacheGraphics, *this);
+            cacheGraphics.fillAll (juce::Colour (0x5e000000));
+        }
+
+        // An opaque result is kept without alpha, which halves the cost of copying it.
+        if (isOpaqueImage (backgroundCache))
+            backgroundCache = backgroundCache.convertedToFormat (juce::Image::RGB);
+    }
+
+    return backgroundCache;
+}
+
 void OvelanAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    drawStretched (*backgroundPicture, g, *this);
-    g.fillAll (juce::Colour (0x5e000000));
+    if (getWidth() <= 0 || getHeight() <= 0)
+        return;
+
+    // Kept at the display's own pixel size, so a high-density screen loses no detail. A size
+    // beyond any screen is drawn directly rather than kept, which would cost hundreds of
+    // megabytes.
+    const auto pixelScale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    const auto physicalPixels = static_cast<double> (getWidth()) * getHeight() * pixelScale * pixelScale;
+
+    if (! (pixelScale > 0.0f) || ! std::isfinite (pixelScale) || physicalPixels > maxKeptBackgroundPixels)
+    {
+        drawStretched (*backgroundPicture, g, *this);
+        g.fillAll (juce::Colour (0x5e000000));
+        return;
+    }
+
+    const auto& background = backgroundAt (pixelScale);
+
+    if (pixelScale == 1.0f)
+        g.drawImageAt (background, 0, 0);
+    else
+        g.drawImageTransformed (background, juce::AffineTransform::scale (1.0f / pixelScale));
 }
 
 void OvelanAudioProcessorEditor::resized()
@@ -87,6 +159,7 @@ void OvelanAudioProcessorEditor::resized()
 
     downGlowBar->setBounds (layout.downGlowBar);
     upperGlowBar->setBounds (layout.upperGlowBar);
+    delayRowWrapper->setBounds (layout.controlRow);
     updateContainer->setBounds (layout.updateNotice);
     popupWindow->setBounds (layout.infoHotspot);
 

@@ -3,6 +3,7 @@
 #include "../engine/PluginProcessor.h"
 #include "../info/PopuppWindowComponent.h"
 #include "../info/UpdateContainer.h"
+#include "DelayRow.h"
 #include "DownGLowBarComponent.h"
 #include "UpperGlowBarComponent.h"
 #include "WindowSizeChangerComponent.h"
@@ -24,9 +25,9 @@ struct EditorLayout
     static EditorLayout forSize (int width, int height, float sizeChangerAspect);
 };
 
-/** The plug-in's own window: the background picture under a dark veil, the two glow bars and
-    the size changer, all laid out proportionally to whatever size the host or the size changer
-    gives it. */
+/** The plug-in's own window: the background picture under a dark veil, the control row with
+    every control, the two glow bars and the size changer, all laid out proportionally to
+    whatever size the host or the size changer gives it. */
 class OvelanAudioProcessorEditor final : public juce::AudioProcessorEditor
 {
 public:
@@ -37,19 +38,28 @@ public:
     void resized() override;
 
 private:
+    /** The background picture stretched to the editor and veiled, kept so that a paint only
+        copies it; remade when the size or the display's pixel scale changes. */
+    const juce::Image& backgroundAt (float pixelScale);
+
     std::unique_ptr<juce::Drawable> backgroundPicture;
     // Never drawn: its proportions give the size changer's.
     std::unique_ptr<juce::Drawable> sizeChangerPicture;
     OvelanAudioProcessor& processorRef;
 
-    // Members go in reverse order: whatever is declared after the size changer leaves first.
+    // Members go in reverse order: the control row leaves before the size changer and the glow
+    // bars, and whatever is declared after it leaves before it.
     std::unique_ptr<DownGLowBarComponent> downGlowBar;
     std::unique_ptr<UpperGlowBarComponent> upperGlowBar;
     std::unique_ptr<WindowSizeChangerComponent> windowSizeChanger;
+    std::unique_ptr<DelayRowWrapper> delayRowWrapper;
     // The notice owns the update check; the hotspot leaves first, then the check is stopped.
     std::unique_ptr<UpdateContainer> updateContainer;
     std::unique_ptr<PopuppWindowComponent> popupWindow;
     int editorBaseWidth = 0;
+
+    juce::Image backgroundCache;
+    float backgroundCacheScale = 0.0f;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvelanAudioProcessorEditor)
 };

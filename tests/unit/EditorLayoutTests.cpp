@@ -54,6 +54,11 @@ TEST_P (EditorLayoutAtSteps, PlacesTheChildrenItOwns)
     EXPECT_EQ (findChild<WindowSizeChangerComponent> (*editor)->getBounds(), expected.sizeChanger);
     EXPECT_EQ (findChild<UpdateContainer> (*editor)->getBounds(), expected.updateNotice);
     EXPECT_EQ (findChild<PopuppWindowComponent> (*editor)->getBounds(), expected.infoHotspot);
+
+    // The row fills its holder, so the controls stand where the row's own layout puts them.
+    const auto* rowWrapper = findChild<DelayRowWrapper> (*editor);
+    EXPECT_EQ (rowWrapper->getBounds(), expected.controlRow);
+    EXPECT_EQ (rowWrapper->getRow().getBounds(), expected.controlRow.withZeroOrigin());
 }
 
 INSTANTIATE_TEST_SUITE_P (Steps, EditorLayoutAtSteps, ::testing::ValuesIn (stepLayouts), [] (const auto& testCase)
@@ -78,17 +83,18 @@ TEST (Editor, OpensAt1000By480WithItsChildrenBackToFront)
     EXPECT_EQ (constrainer->getFixedAspectRatio(), 0.0);
     EXPECT_FALSE (editor->isOpaque());
 
-    // The glow bars, the size changer above them, the update notice, then the info panels with
-    // the hotspot between the click-catcher and the menu.
-    ASSERT_EQ (editor->getNumChildComponents(), 8);
-    EXPECT_NE (dynamic_cast<DownGLowBarComponent*> (editor->getChildComponent (0)), nullptr);
-    EXPECT_NE (dynamic_cast<UpperGlowBarComponent*> (editor->getChildComponent (1)), nullptr);
-    EXPECT_NE (dynamic_cast<WindowSizeChangerComponent*> (editor->getChildComponent (2)), nullptr);
-    EXPECT_NE (dynamic_cast<UpdateContainer*> (editor->getChildComponent (3)), nullptr);
-    EXPECT_NE (dynamic_cast<AboutProgramComponent*> (editor->getChildComponent (4)), nullptr);
-    EXPECT_NE (dynamic_cast<FakeWindowComponent*> (editor->getChildComponent (5)), nullptr);
-    EXPECT_NE (dynamic_cast<PopuppWindowComponent*> (editor->getChildComponent (6)), nullptr);
-    EXPECT_NE (dynamic_cast<MenuComponent*> (editor->getChildComponent (7)), nullptr);
+    // The control row back-most, the glow bars over it, the size changer above them, the update
+    // notice, then the info panels with the hotspot between the click-catcher and the menu.
+    ASSERT_EQ (editor->getNumChildComponents(), 9);
+    EXPECT_NE (dynamic_cast<DelayRowWrapper*> (editor->getChildComponent (0)), nullptr);
+    EXPECT_NE (dynamic_cast<DownGLowBarComponent*> (editor->getChildComponent (1)), nullptr);
+    EXPECT_NE (dynamic_cast<UpperGlowBarComponent*> (editor->getChildComponent (2)), nullptr);
+    EXPECT_NE (dynamic_cast<WindowSizeChangerComponent*> (editor->getChildComponent (3)), nullptr);
+    EXPECT_NE (dynamic_cast<UpdateContainer*> (editor->getChildComponent (4)), nullptr);
+    EXPECT_NE (dynamic_cast<AboutProgramComponent*> (editor->getChildComponent (5)), nullptr);
+    EXPECT_NE (dynamic_cast<FakeWindowComponent*> (editor->getChildComponent (6)), nullptr);
+    EXPECT_NE (dynamic_cast<PopuppWindowComponent*> (editor->getChildComponent (7)), nullptr);
+    EXPECT_NE (dynamic_cast<MenuComponent*> (editor->getChildComponent (8)), nullptr);
 
     // The info panels were added visible; the first layout hid them.
     for (int i = 0; i < editor->getNumChildComponents(); ++i)
@@ -242,7 +248,7 @@ TEST (Editor, TwoHundredOpeningsLeaveNothingBehind)
     {
         auto editor = openEditor (processor);
         ASSERT_NE (editor, nullptr);
-        ASSERT_EQ (editor->getNumChildComponents(), 8);
+        ASSERT_EQ (editor->getNumChildComponents(), 9);
         editor.reset();
         ASSERT_EQ (processor.getActiveEditor(), nullptr);
     }

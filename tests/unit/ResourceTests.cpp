@@ -127,6 +127,55 @@ TEST (SharedFont, IsMontserratSemiBold)
     EXPECT_FALSE (outline.isEmpty());
 }
 
+/** A string of the font's own name table (platform 3, Windows, UTF-16 big-endian), or "". */
+std::string nameTableString (const char* font, int size, int nameId)
+{
+    const auto* bytes = reinterpret_cast<const juce::uint8*> (font);
+    const auto word = [bytes] (int at)
+    { return static_cast<int> ((bytes[at] << 8) | bytes[at + 1]); };
+    const auto longWord = [&word] (int at)
+    { return (word (at) << 16) | word (at + 2); };
+
+    for (int table = 0; table < word (4); ++table)
+    {
+        const auto record = 12 + 16 * table;
+
+        if (std::string (font + record, 4) != "name")
+            continue;
+
+        const auto start = longWord (record + 8);
+        const auto strings = start + word (start + 4);
+
+        for (int i = 0; i < word (start + 2); ++i)
+        {
+            const auto entry = start + 6 + 12 * i;
+
+            if (word (entry) != 3 || word (entry + 6) != nameId)
+                continue;
+
+            std::string text;
+            const auto offset = strings + word (entry + 10);
+
+            for (int at = offset; at + 1 < offset + word (entry + 8) && at + 1 < size; at += 2)
+                text += static_cast<char> (word (at));
+
+            return text;
+        }
+    }
+
+    return {};
+}
+
+TEST (SharedFont, IsMontserratSemiBoldVersion7200)
+{
+    // The captions' placement depends on this very file's metrics: the release of Montserrat
+    // SemiBold 7.200 (npm @expo-google-fonts/montserrat 0.2.0), not a later one.
+    EXPECT_EQ (BinaryData::MontserratSemiBold_ttfSize, 243816);
+    EXPECT_EQ (nameTableString (BinaryData::MontserratSemiBold_ttf, BinaryData::MontserratSemiBold_ttfSize, 5), "Version 7.200");
+    EXPECT_EQ (nameTableString (BinaryData::MontserratSemiBold_ttf, BinaryData::MontserratSemiBold_ttfSize, 4), "Montserrat SemiBold");
+    EXPECT_EQ (nameTableString (BinaryData::MontserratSemiBold_ttf, BinaryData::MontserratSemiBold_ttfSize, 17), "SemiBold");
+}
+
 TEST (SharedFont, IsMadeOnceAcrossEditors)
 {
     OvelanAudioProcessor processor;

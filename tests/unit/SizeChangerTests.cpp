@@ -127,6 +127,30 @@ TEST (SizeChanger, ThePlateDrawsTheStepEachClickReaches)
     }
 }
 
+TEST (SizeChanger, StepsOnReleaseNotOnPress)
+{
+    OvelanAudioProcessor processor;
+    auto editor = openEditor (processor);
+    auto* plate = findChild<WindowSizeChangerComponent> (*editor);
+    const auto middle = plate->getLocalBounds().getCentre().toFloat();
+    const auto now = juce::Time::getCurrentTime();
+    const auto event = [&] (juce::ModifierKeys modifiers)
+    {
+        return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), middle, modifiers, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, plate, plate, now, middle, now, 1, false);
+    };
+
+    // A press alone changes nothing: a user may still slide off before letting go.
+    plate->mouseDown (event (juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier)));
+    EXPECT_EQ (editor->getWidth(), 1000);
+    EXPECT_EQ (shownText (*editor), "100%");
+    EXPECT_EQ (processor.sizeChanger->get(), 1.0f);
+
+    plate->mouseUp (event (juce::ModifierKeys()));
+    EXPECT_EQ (editor->getWidth(), 1500);
+    EXPECT_EQ (shownText (*editor), "150%");
+    EXPECT_EQ (processor.sizeChanger->get(), 2.0f);
+}
+
 TEST (SizeChanger, AReopenedEditorComesBackAtTheLastStep)
 {
     OvelanAudioProcessor processor;

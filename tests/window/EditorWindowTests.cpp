@@ -4,6 +4,8 @@
 #include "support/MessagePump.h"
 #include "support/StateBlocks.h"
 
+#include <thread>
+
 namespace
 {
 using echovane::host::EditorWindow;
@@ -33,6 +35,34 @@ private:
     void parameterGestureChanged (int, bool) override { ++notifications; }
 
     juce::AudioPluginInstance& plugin;
+};
+
+/** One parameter's notifications as the host receives them: 'B' for a gesture's begin, 'E' for
+    its end, and each value. */
+class HostSideGestures final : private juce::AudioProcessorParameter::Listener
+{
+public:
+    explicit HostSideGestures (juce::AudioProcessorParameter& parameterToWatch)
+        : parameter (parameterToWatch)
+    {
+        parameter.addListener (this);
+    }
+
+    ~HostSideGestures() override { parameter.removeListener (this); }
+
+    std::string shape;
+    std::vector<float> values;
+
+private:
+    void parameterValueChanged (int, float value) override
+    {
+        shape += 'v';
+        values.push_back (value);
+    }
+
+    void parameterGestureChanged (int, bool starting) override { shape += starting ? 'B' : 'E'; }
+
+    juce::AudioProcessorParameter& parameter;
 };
 
 class EditorWindowTest : public ::testing::Test
@@ -128,4 +158,186 @@ TEST_F (EditorWindowTest, TheViewTakesAnySizeTheHostProposes)
     ASSERT_NE (element, nullptr);
     EXPECT_EQ (element->getDoubleAttribute ("sizechanger"), 1.0);
 }
+TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
+{
+    auto* feedback = plugin->getParameters()[2];
+    ASSERT_EQ (feedback->getName (64), "Feedback");
+    const auto before = feedback->getValue();
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    EditorWindow window (plugin->getName(), *editor);
+    ASSERT_TRUE (pumpUntil ([&editor]
+                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
+               { return juce::Time::getMillisecondCounter() > until; });
+
+    HostSideGestures gestures (*feedback);
+
+    // FEED's middle at 1000 x 480 is (348, 164); a real pointer presses it, moves 30 pixels up
+    // in single steps and lets go.
+    const auto id = juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
+    juce::StringArray command{ "xdotool", "mousemove", "--window", id, "348", "164", "mousedown", "1" };
+
+    for (int step = 1; step <= 30; ++step)
+        command.addArray ({ "mousemove", "--window", id, "348", juce::String (164 - step) });
+
+    command.addArray ({ "mouseup", "1" });
+
+    juce::ChildProcess xdotool;
+    ASSERT_TRUE (xdotool.start (command)) << "xdotool is needed; scripts/setup.sh installs it";
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return ! xdotool.isRunning() && gestures.shape.find ('E') != std::string::npos; }))
+        << "the host heard " << gestures.shape;
+    EXPECT_EQ (xdotool.getExitCode(), 0u);
+
+    // Begin first, end last, and only values in between, each at least the one before.
+    ASSERT_GE (gestures.shape.size(), 3u);
+    EXPECT_EQ (gestures.shape.front(), 'B');
+    EXPECT_EQ (gestures.shape.back(), 'E');
+    EXPECT_EQ (gestures.shape.substr (1, gestures.shape.size() - 2).find_first_not_of ('v'), std::string::npos) << gestures.shape;
+
+    for (size_t i = 1; i < gestures.values.size(); ++i)
+        EXPECT_GE (gestures.values[i], gestures.values[i - 1] - 1.0e-6f);
+
+    // 30 pixels of 0.03 rad over the 312-degree sweep: 0.165 more than before.
+    const auto expected = before + 0.9f / (312.0f / 180.0f * 3.1415927f);
+    EXPECT_NEAR (gestures.values.back(), expected, 0.006f);
+    EXPECT_NEAR (feedback->getValue(), expected, 0.006f);
+}
 } // namespace
+
+/** Everything the host hears of its plug-in's parameters, in order, as "Name(", "Name=value"
+    and "Name)". */
+class HostSideLog final : private juce::AudioProcessorParameter::Listener
+{
+public:
+    explicit HostSideLog (juce::AudioPluginInstance& pluginToWatch)
+        : plugin (pluginToWatch)
+    {
+        for (auto* parameter : plugin.getParameters())
+            parameter->addListener (this);
+    }
+
+    ~HostSideLog() override
+    {
+        for (auto* parameter : plugin.getParameters())
+            parameter->removeListener (this);
+    }
+
+    std::vector<std::string> entries;
+
+    /** Where `entry` first stands, or -1. */
+    int find (const std::string& entry) const
+    {
+        const auto found = std::find (entries.begin(), entries.end(), entry);
+        return found == entries.end() ? -1 : static_cast<int> (found - entries.begin());
+    }
+
+    int count (const std::string& entry) const { return static_cast<int> (std::count (entries.begin(), entries.end(), entry)); }
+
+private:
+    std::string nameOf (int index) const { return plugin.getParameters()[index]->getName (64).toStdString(); }
+
+    void parameterValueChanged (int index, float value) override { entries.push_back (nameOf (index) + "=" + juce::String (value).toStdString()); }
+    void parameterGestureChanged (int index, bool starting) override { entries.push_back (nameOf (index) + (starting ? "(" : ")")); }
+
+    juce::AudioPluginInstance& plugin;
+};
+
+TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTheVariantsClearedInside)
+{
+    plugin->getParameters()[10]->setValueNotifyingHost (1.0f);
+    ASSERT_EQ (plugin->getParameters()[10]->getName (64), "Triplet");
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    EditorWindow window (plugin->getName(), *editor);
+    ASSERT_TRUE (pumpUntil ([&editor]
+                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
+               { return juce::Time::getMillisecondCounter() > until; });
+
+    HostSideLog log (*plugin);
+
+    // The lever's middle at 1000 x 480, tilted towards "TEMPO", shows at about (178, 318).
+    const auto id = juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
+    juce::ChildProcess xdotool;
+    ASSERT_TRUE (xdotool.start (juce::StringArray{ "xdotool", "mousemove", "--window", id, "178", "318", "click", "1" }))
+        << "xdotool is needed; scripts/setup.sh installs it";
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return ! xdotool.isRunning() && log.find ("TempoChanger)") >= 0; }));
+
+    // One gesture on "TempoChanger" holding the single value 1; the variants are written to 0
+    // without gestures of their own, inside it.
+    const auto begin = log.find ("TempoChanger(");
+    const auto end = log.find ("TempoChanger)");
+    ASSERT_GE (begin, 0);
+    EXPECT_EQ (log.count ("TempoChanger("), 1);
+    EXPECT_EQ (log.count ("TempoChanger)"), 1);
+    EXPECT_EQ (log.count ("TempoChanger=1"), 1);
+    EXPECT_EQ (log.count ("TempoChanger=0"), 0);
+
+    for (const auto* inside : { "TempoChanger=1", "Triplet=0", "Dotted=0" })
+    {
+        const auto at = log.find (inside);
+        EXPECT_GT (at, begin) << inside;
+        EXPECT_LT (at, end) << inside;
+    }
+
+    EXPECT_EQ (log.find ("Triplet("), -1);
+    EXPECT_EQ (log.find ("Dotted("), -1);
+    EXPECT_EQ (plugin->getParameters()[11]->getValue(), 1.0f);
+    EXPECT_EQ (plugin->getParameters()[10]->getValue(), 0.0f);
+}
+
+TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessageThread)
+{
+    auto* triplet = plugin->getParameters()[10];
+    auto* dotted = plugin->getParameters()[12];
+    ASSERT_EQ (triplet->getName (64), "Triplet");
+    ASSERT_EQ (dotted->getName (64), "Dotted");
+
+    plugin->enableAllBuses();
+    plugin->prepareToPlay (48000.0, 512);
+    juce::AudioBuffer<float> block (2, 512);
+    juce::MidiBuffer midi;
+
+    const auto processSomeBlocks = [&]
+    {
+        for (int i = 0; i < 8; ++i)
+        {
+            block.clear();
+            plugin->processBlock (block, midi);
+        }
+    };
+
+    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    EditorWindow window (plugin->getName(), *editor);
+    ASSERT_TRUE (pumpUntil ([&editor]
+                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
+
+    // The host turns DOTTED on, then automates TRIPLET on from its audio thread, as a DAW's
+    // automation lane does: the value reaches the plug-in inside processing.
+    dotted->setValue (1.0f);
+    processSomeBlocks();
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 200u]
+               { return juce::Time::getMillisecondCounter() > until; });
+    ASSERT_EQ (dotted->getValue(), 1.0f);
+
+    std::thread audioThread ([&]
+                             {
+                                 triplet->setValue (1.0f);
+                                 processSomeBlocks(); });
+    audioThread.join();
+
+    // TRIPLET's toggle clears DOTTED on the message thread, and the host hears of it.
+    EXPECT_TRUE (pumpUntil ([dotted]
+                            { return dotted->getValue() == 0.0f; },
+                            5000))
+        << "Dotted is still " << dotted->getValue();
+    EXPECT_EQ (triplet->getValue(), 1.0f);
+
+    plugin->releaseResources();
+}

@@ -41,7 +41,8 @@ const std::vector<Command>& allCommands()
         { "open",
           "open the plug-in's editor in a desktop window through its VST3 view, as a DAW does",
           "echovane-host open BUNDLE [--seconds S]\n"
-          "  --seconds S      close the window by itself after S seconds (default: stays open until closed)",
+          "  --seconds S      close the window by itself after S seconds (default: stays open until closed)\n"
+          "  On closing it prints the host parameters as the editor left them.",
           runOpen },
     };
 

@@ -5,8 +5,29 @@
 
 #include "engine/PluginProcessor.h"
 
+namespace juce
+{
+// JUCE's own step of its message loop.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
+
 namespace echovane::host
 {
+namespace
+{
+/** Runs the message loop for a while, so the editor's timers run as they would in a window
+    that has just opened: the time read-out turns the TIME knob's first text into the note
+    value on its first tick. */
+void letSettle (int milliseconds)
+{
+    const auto until = juce::Time::getMillisecondCounter() + static_cast<juce::uint32> (milliseconds);
+
+    while (juce::Time::getMillisecondCounter() < until)
+        if (! juce::dispatchNextMessageOnSystemQueue (true))
+            juce::Thread::sleep (2);
+}
+} // namespace
+
 juce::Image renderEditor (const juce::MemoryBlock& componentState, std::optional<juce::Point<int>> size)
 {
     OvelanAudioProcessor processor;
@@ -23,6 +44,8 @@ juce::Image renderEditor (const juce::MemoryBlock& componentState, std::optional
 
     if (editor->getWidth() <= 0 || editor->getHeight() <= 0)
         return {};
+
+    letSettle (250);
 
     return editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
 }

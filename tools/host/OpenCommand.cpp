@@ -79,7 +79,14 @@ int runOpen (const std::vector<std::string>& args)
         std::cout << "opened " << editor->getWidth() << "x" << editor->getHeight() << std::endl;
         juce::MessageManager::getInstance()->runDispatchLoop();
         std::cout << "closed at " << editor->getWidth() << "x" << editor->getHeight() << std::endl;
+
+        // What the editor left the host holding: whatever was clicked, dragged or typed.
+        std::cout << describeParameters (*plugin) << std::flush;
     }
+
+    // What the user left the parameters at, as the host sees them.
+    for (auto* parameter : plugin->getParameters())
+        std::cout << "parameter " << parameter->getName (64) << " " << juce::String (parameter->getValue(), 4) << std::endl;
 
     std::signal (SIGTERM, SIG_DFL);
     std::signal (SIGINT, SIG_DFL);
