@@ -57,7 +57,7 @@ bool differInside (const juce::Image& a, const juce::Image& b, juce::Rectangle<i
     return compare (a.getClippedImage (area), b.getClippedImage (area)).largest > 40;
 }
 
-// At the editor's 100 % step (Part of the layout: bars of 960 x 50).
+// At the editor's 100 % step, inside bars of 960 x 50.
 const juce::Rectangle<int> letteringInTopBar (115, 18, 169, 14);
 const juce::Rectangle<int> logoInBottomBar (633, 1, 216, 57);
 

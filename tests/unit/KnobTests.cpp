@@ -630,6 +630,49 @@ TEST (SmallKnobGroup, CaptionOnTopKnobSquareBelowItCentredAcross)
     EXPECT_EQ (group.getChildComponent (1), &group.getCaption());
 }
 
+TEST (SmallKnobGroup, DrawsItsBackdropOverNinetyPercentOfTheSquareBehindTheKnob)
+{
+    OvelanAudioProcessor processor;
+
+    for (const auto blue : { true, false })
+    {
+        SCOPED_TRACE (blue ? "blue" : "green");
+        BasicButtonWrapper group (blue, "DRIVE", processor.floatParameters->at (ParameterIndex::drive));
+        group.setSize (200, 200);
+        auto& compass = group.getCompass();
+        ASSERT_EQ (compass.getBounds(), juce::Rectangle<int> (25, 44, 150, 150));
+
+        // The backdrop alone: the knob over it hidden.
+        compass.getKnob().setVisible (false);
+        const auto shown = compass.createComponentSnapshot (compass.getLocalBounds());
+
+        juce::Image expected (juce::Image::ARGB, 150, 150, true);
+        {
+            juce::Graphics g (expected);
+            const auto backdrop = blue ? juce::Drawable::createFromImageData (BinaryData::small_knob_ring_svg, BinaryData::small_knob_ring_svgSize)
+                                       : juce::Drawable::createFromImageData (BinaryData::small_knob_ring_green_svg, BinaryData::small_knob_ring_green_svgSize);
+            backdrop->drawWithin (g, { 0.052f * 150.0f, 0.022f * 150.0f, 0.9f * 150.0f, 0.9f * 150.0f }, juce::RectanglePlacement::stretchToFit, 1.0f);
+        }
+
+        int drawn = 0;
+
+        for (int y = 0; y < 150; ++y)
+            for (int x = 0; x < 150; ++x)
+            {
+                const auto a = shown.getPixelAt (x, y);
+                const auto b = expected.getPixelAt (x, y);
+                ASSERT_LE (std::abs (a.getAlpha() - b.getAlpha()), 1) << x << "," << y;
+                drawn += a.getAlpha() > 0 ? 1 : 0;
+            }
+
+        EXPECT_GT (drawn, 1000) << "the backdrop shows";
+
+        // With the knob shown, the ring and cap lie over the backdrop.
+        compass.getKnob().setVisible (true);
+        EXPECT_NE (compass.createComponentSnapshot (compass.getLocalBounds()).getPixelAt (75, 75), shown.getPixelAt (75, 75));
+    }
+}
+
 TEST (SmallKnobGroup, OnlyTheExactNameBalanceGetsTheCentredRing)
 {
     OvelanAudioProcessor processor;
