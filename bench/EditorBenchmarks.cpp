@@ -2,6 +2,7 @@
 #include "editor/PluginEditor.h"
 #include "editor/UpperKnob.h"
 #include "tests/support/RepaintRecorder.h"
+#include "tools/host/OwnedEditor.h"
 
 #include <benchmark/benchmark.h>
 
@@ -46,7 +47,7 @@ struct PaintedEditor
     }
 
     OvelanAudioProcessor processor;
-    std::unique_ptr<juce::AudioProcessorEditor> editor;
+    echovane::host::OwnedEditor editor;
     juce::Image frame;
 };
 

@@ -51,7 +51,7 @@ class SmallKnobs : public ::testing::Test
 {
 protected:
     OvelanAudioProcessor processor;
-    std::unique_ptr<juce::AudioProcessorEditor> editor = openEditor (processor);
+    echovane::host::OwnedEditor editor = openEditor (processor);
 
     KnobWrapper& knob (const char* caption)
     {

@@ -164,7 +164,7 @@ TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
     ASSERT_EQ (feedback->getName (64), "Feedback");
     const auto before = feedback->getValue();
 
-    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
     EditorWindow window (plugin->getName(), *editor);
     ASSERT_TRUE (pumpUntil ([&editor]
@@ -250,7 +250,7 @@ TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTh
     plugin->getParameters()[10]->setValueNotifyingHost (1.0f);
     ASSERT_EQ (plugin->getParameters()[10]->getName (64), "Triplet");
 
-    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
     EditorWindow window (plugin->getName(), *editor);
     ASSERT_TRUE (pumpUntil ([&editor]
@@ -312,7 +312,7 @@ TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessa
         }
     };
 
-    std::unique_ptr<juce::AudioProcessorEditor> editor (plugin->createEditorIfNeeded());
+    echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
     EditorWindow window (plugin->getName(), *editor);
     ASSERT_TRUE (pumpUntil ([&editor]
