@@ -132,7 +132,7 @@ bool DelayProcess::resize (double sampleRate, int blockSize)
     bufferLength = 0;
     writeIndex = 0;
     feedbackState[0] = feedbackState[1] = 0.0f;
-    delayChannels[0] = delayChannels[1] = nullptr;
+    delayFrames = nullptr;
     delayStorage.free();
 
     // Below 1 Hz there is no line at all; far above any real rate it would not fit an int.
@@ -181,8 +181,7 @@ bool DelayProcess::resize (double sampleRate, int blockSize)
         return false;
     }
 
-    delayChannels[0] = delayStorage.get();
-    delayChannels[1] = delayStorage.get() + length;
+    delayFrames = delayStorage.get();
     sampleRateInt = rateInt;
     bufferLength = length;
     silentFrom = length;
@@ -235,7 +234,7 @@ float DelayProcess::lineSample (int channel, int index) const noexcept
     if (! isReady() || index < 0 || index >= silentFrom)
         return 0.0f;
 
-    return delayChannels[channel & 1][index];
+    return delayFrames[2 * index + (channel & 1)];
 }
 
 float DelayProcess::readFloat (ParameterIndex::Float index) noexcept
@@ -342,8 +341,8 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
         && std::isfinite (static_cast<const juce::AudioProcessorParameter&> (tripletParameter).getValue())
         && std::isfinite (static_cast<const juce::AudioProcessorParameter&> (dottedParameter).getValue());
 
-    float* const line0 = delayChannels[0];
-    float* const line1 = delayChannels[1];
+    // Left and right of one moment side by side: one stream of writes and one of reads.
+    float* const frames = delayFrames;
     const auto length = bufferLength;
     const auto lengthFloat = static_cast<float> (length);
     const auto rate = static_cast<float> (sampleRateInt);
@@ -434,8 +433,8 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
         // Only finite values enter the line: an overflow must not circulate for ever.
         const auto written0 = state0 + x0;
         const auto written1 = state1 + x1;
-        line0[index] = isFiniteSample (written0) ? written0 : 0.0f;
-        line1[index] = isFiniteSample (written1) ? written1 : 0.0f;
+        frames[2 * index] = isFiniteSample (written0) ? written0 : 0.0f;
+        frames[2 * index + 1] = isFiniteSample (written1) ? written1 : 0.0f;
 
         if constexpr (pastTheMark)
             mark = index >= mark ? index + 1 : mark;
@@ -453,17 +452,17 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
 
         if constexpr (pastTheMark)
         {
-            a0 = j < mark ? line0[j] : 0.0f;
-            b0 = j1 < mark ? line0[j1] : 0.0f;
-            a1 = j < mark ? line1[j] : 0.0f;
-            b1 = j1 < mark ? line1[j1] : 0.0f;
+            a0 = j < mark ? frames[2 * j] : 0.0f;
+            a1 = j < mark ? frames[2 * j + 1] : 0.0f;
+            b0 = j1 < mark ? frames[2 * j1] : 0.0f;
+            b1 = j1 < mark ? frames[2 * j1 + 1] : 0.0f;
         }
         else
         {
-            a0 = line0[j];
-            b0 = line0[j1];
-            a1 = line1[j];
-            b1 = line1[j1];
+            a0 = frames[2 * j];
+            a1 = frames[2 * j + 1];
+            b0 = frames[2 * j1];
+            b1 = frames[2 * j1 + 1];
         }
 
         const auto d0 = a0 + (b0 - a0) * fraction;

@@ -102,7 +102,7 @@ private:
     std::vector<FloatParameter*>* floatParameters;
     int sampleRateInt = 0;
     juce::HeapBlock<float> delayStorage;
-    float* delayChannels[2] = { nullptr, nullptr };
+    float* delayFrames = nullptr; // bufferLength frames of a left and a right sample
     float feedbackState[2] = { 0.0f, 0.0f };
     int writeIndex = 0;
     int bufferLength = 0;
