@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "PluginLoader.h"
 #include "Render.h"
+#include "support/MessagePump.h"
 
 #include <cstring>
 #include <limits>
@@ -363,6 +364,14 @@ TEST (HostedLatency, ZeroEvenWhenThePreparationsBlockIsLong)
     {
         auto plugin = echovane::testing::loadBuiltBundle (rate, block);
         plugin->enableAllBuses();
+        plugin->prepareToPlay (rate, block);
+
+        // A latency change reaches the host through a message, and the host also asks again
+        // when it prepares the next time: give both their chance.
+        echovane::testing::pumpUntil ([&]
+                                      { return plugin->getLatencySamples() != 0; },
+                                      300);
+        plugin->releaseResources();
         plugin->prepareToPlay (rate, block);
         EXPECT_EQ (plugin->getLatencySamples(), 0) << rate << " Hz, blocks of " << block;
 
