@@ -1,17 +1,10 @@
 #include "BiquadLimiterDsp.h"
 
+#include "Sse2.h"
+
 #include <juce_core/juce_core.h>
 
 #include <cmath>
-
-// Without SSE2 (other processors) the plain loop below does the same arithmetic one channel at
-// a time.
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
-#define ECHOVANE_SSE2 1
-#else
-#define ECHOVANE_SSE2 0
-#endif
 
 namespace
 {
