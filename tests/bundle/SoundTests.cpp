@@ -320,8 +320,8 @@ INSTANTIATE_TEST_SUITE_P (
     HostedBadParameter,
     ::testing::Values (BadParameterCase{ "MsNanInMilliseconds", { "Mix=1", "TempoChanger=1", "MS=0.02", "Feedback=0.5" }, "MS", std::numeric_limits<float>::quiet_NaN() },
                        BadParameterCase{ "TempoChangerNan", { "Mix=1", "TempoChanger=1", "MS=0.02" }, "TempoChanger", std::numeric_limits<float>::quiet_NaN() },
-                       BadParameterCase{ "TripletInfinity", { "Mix=1", "Triplet=1" }, "Triplet", std::numeric_limits<float>::infinity() },
-                       BadParameterCase{ "BypassNan", { "Mix=1", "Feedback=0.6" }, "Bypass", std::numeric_limits<float>::quiet_NaN() }),
+                       BadParameterCase{ "TripletInfinityWhileOff", { "Mix=1" }, "Triplet", std::numeric_limits<float>::infinity() },
+                       BadParameterCase{ "BypassNanWhileOn", { "Mix=1", "Feedback=0.6", "Bypass=1" }, "Bypass", std::numeric_limits<float>::quiet_NaN() }),
     [] (const auto& testInfo)
     { return std::string (testInfo.param.name); });
 

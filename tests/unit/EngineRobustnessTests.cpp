@@ -192,11 +192,11 @@ INSTANTIATE_TEST_SUITE_P (
     NonFiniteParameter,
     ::testing::Values (BadParameterCase{ "MsNan", "MS", nan, { { "TempoChanger", 1.0f }, { "MS", 0.02f }, { "Mix", 1.0f }, { "Feedback", 0.5f } } },
                        BadParameterCase{ "TempoChangerNanWhileOn", "TempoChanger", nan, { { "TempoChanger", 1.0f }, { "MS", 0.02f } } },
-                       BadParameterCase{ "TempoChangerInfinityWhileOff", "TempoChanger", -infinity, { { "Sync", 0.3f } } },
+                       BadParameterCase{ "TempoChangerInfinityWhileOff", "TempoChanger", infinity, { { "Sync", 0.3f } } },
                        BadParameterCase{ "TripletNan", "Triplet", nan, { { "Triplet", 1.0f }, { "Sync", 0.3f } } },
                        BadParameterCase{ "DottedInfinity", "Dotted", infinity, { { "Sync", 0.3f } } },
-                       BadParameterCase{ "BypassNanWhileOff", "Bypass", nan, { { "Feedback", 0.6f } } },
-                       BadParameterCase{ "BypassInfinityWhileOn", "Bypass", infinity, { { "Bypass", 1.0f } } }),
+                       BadParameterCase{ "BypassNanWhileOn", "Bypass", nan, { { "Bypass", 1.0f }, { "Feedback", 0.6f } } },
+                       BadParameterCase{ "BypassInfinityWhileOff", "Bypass", infinity, { { "Feedback", 0.6f } } }),
     [] (const auto& testInfo)
     { return std::string (testInfo.param.name); });
 
