@@ -349,12 +349,6 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
     auto mark = silentFrom;
 
     const auto feedback = currentFeedback;
-    const auto drive = currentDrive;
-    const auto undriven = 1.0f - drive;
-    const auto widthGain = static_cast<float> (1.0 / std::max (static_cast<double> (1.0f + currentWidth), 2.0));
-    const auto sideGain = currentWidth * widthGain;
-    const auto leftGain = 1.0f - currentBalance;
-    const auto rightGain = currentBalance;
     const auto tripletFactor = static_cast<double> (2.0f / 3.0f);
 
     auto state0 = feedbackState[0];
@@ -471,29 +465,15 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
         state0 = d0 * feedback + x0;
         state1 = d1 * feedback + x1;
 
-        float s0, s1;
-
-        if constexpr (withDrive)
-        {
-            s0 = std::tanh (d0 * 6.0f) * drive + d0 * undriven;
-            s1 = std::tanh (d1 * 6.0f) * drive + d1 * undriven;
-        }
-        else
-        {
-            // At drive 0 the formula gives d itself, to the bit.
-            juce::ignoreUnused (drive, undriven);
-            s0 = d0;
-            s1 = d1;
-        }
-
-        const auto mid = (s0 + s1) * widthGain;
-        const auto side = (s1 - s0) * sideGain;
-        wet0[i] = leftGain * (mid - side);
-        wet1[i] = rightGain * (mid + side);
+        // The repeats are shaped afterwards, in a pass of their own that the compiler vectorises.
+        wet0[i] = d0;
+        wet1[i] = d1;
 
         if (++index == length)
             index = 0;
     }
+
+    shapeRepeats<withDrive> (wet0, wet1, numSamples);
 
     feedbackState[0] = state0;
     feedbackState[1] = state1;
@@ -503,6 +483,39 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
     silentFrom = mark;
     lastFiniteFloats[ParameterIndex::sync] = lastSync;
     lastFiniteFloats[ParameterIndex::ms] = lastMs;
+}
+
+template<bool withDrive>
+void DelayProcess::shapeRepeats (float* wet0, float* wet1, int numSamples) const noexcept
+{
+    const auto drive = currentDrive;
+    const auto undriven = 1.0f - drive;
+    const auto widthGain = static_cast<float> (1.0 / std::max (static_cast<double> (1.0f + currentWidth), 2.0));
+    const auto sideGain = currentWidth * widthGain;
+    const auto leftGain = 1.0f - currentBalance;
+    const auto rightGain = currentBalance;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        auto s0 = wet0[i];
+        auto s1 = wet1[i];
+
+        if constexpr (withDrive)
+        {
+            s0 = std::tanh (s0 * 6.0f) * drive + s0 * undriven;
+            s1 = std::tanh (s1 * 6.0f) * drive + s1 * undriven;
+        }
+        else
+        {
+            // At drive 0 the formula gives the repeat itself, to the bit.
+            juce::ignoreUnused (drive, undriven);
+        }
+
+        const auto mid = (s0 + s1) * widthGain;
+        const auto side = (s1 - s0) * sideGain;
+        wet0[i] = leftGain * (mid - side);
+        wet1[i] = rightGain * (mid + side);
+    }
 }
 
 void DelayProcess::mix (float* channel0, float* channel1, int numSamples) noexcept

@@ -89,6 +89,10 @@ private:
     template<bool withDrive, bool pastTheMark>
     void runDelayLoop (const float* in0, const float* in1, float* wet0, float* wet1, int numSamples, double beatSeconds) noexcept;
 
+    /** Drive, width and balance over the repeats read in this block, in place. */
+    template<bool withDrive>
+    void shapeRepeats (float* wet0, float* wet1, int numSamples) const noexcept;
+
     void mix (float* channel0, float* channel1, int numSamples) noexcept;
 
     juce::AudioPlayHead::CurrentPositionInfo positionInfo;
