@@ -1,5 +1,7 @@
 #include "BiquadLimiterDsp.h"
 
+#include "Sse2.h"
+
 #include <juce_core/juce_core.h>
 
 #include <cmath>
@@ -101,6 +103,116 @@ void runCascadeLoop (CoefficientRun& firstRun, CoefficientRun& secondRun, Channe
     }
 }
 
+#if ECHOVANE_SSE2
+
+/** The two channels of one filter side by side, one in each half of a register. They share the
+    coefficients, and each half goes through the same double-precision operations in the same
+    order as ChannelState::tick, so the samples are the same to the bit. */
+struct StereoState
+{
+    StereoState (const float* left, const float* right) noexcept
+        : x1 (_mm_set_pd (right[0], left[0]))
+        , x2 (_mm_set_pd (right[1], left[1]))
+        , y1 (_mm_set_pd (right[2], left[2]))
+        , y2 (_mm_set_pd (right[3], left[3]))
+    {
+    }
+
+    void store (float* left, float* right) const noexcept
+    {
+        const __m128d values[] = { x1, x2, y1, y2 };
+
+        for (size_t k = 0; k < 4; ++k)
+        {
+            left[k] = static_cast<float> (_mm_cvtsd_f64 (values[k]));
+            right[k] = static_cast<float> (_mm_cvtsd_f64 (_mm_unpackhi_pd (values[k], values[k])));
+        }
+    }
+
+    template<bool divideByA0>
+    __m128d tick (const __m128d* c, __m128d x) noexcept
+    {
+        auto y = _mm_sub_pd (_mm_sub_pd (_mm_add_pd (_mm_add_pd (_mm_mul_pd (c[3], x), _mm_mul_pd (c[4], x1)), _mm_mul_pd (c[5], x2)),
+                                         _mm_mul_pd (c[1], y1)),
+                             _mm_mul_pd (c[2], y2));
+
+        if constexpr (divideByA0)
+            y = _mm_div_pd (y, c[0]);
+
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = _mm_cvtps_pd (_mm_cvtpd_ps (y));
+        return y1;
+    }
+
+    __m128d x1, x2, y1, y2;
+};
+
+/** A CoefficientRun with each coefficient in both halves of a register. */
+struct StereoRun
+{
+    explicit StereoRun (const CoefficientRun& run) noexcept
+    {
+        for (size_t k = 0; k < 6; ++k)
+        {
+            step[k] = _mm_set1_pd (run.step[k]);
+            value[k] = _mm_set1_pd (run.run[k]);
+        }
+    }
+
+    void advance() noexcept
+    {
+        for (size_t k = 0; k < 6; ++k)
+            value[k] = _mm_add_pd (value[k], step[k]);
+    }
+
+    __m128d step[6];
+    __m128d value[6];
+};
+
+template<bool divideFirst, bool divideSecond, bool moving>
+void runStereoCascadeLoop (StereoRun& firstRun, StereoRun& secondRun, StereoState& first, StereoState& second, float* channel0, float* channel1, int numSamples) noexcept
+{
+    for (int i = 0; i < numSamples; ++i)
+    {
+        if constexpr (moving)
+        {
+            firstRun.advance();
+            secondRun.advance();
+        }
+
+        const auto x = _mm_cvtps_pd (_mm_unpacklo_ps (_mm_load_ss (channel0 + i), _mm_load_ss (channel1 + i)));
+        const auto out = _mm_cvtpd_ps (second.tick<divideSecond> (secondRun.value, first.tick<divideFirst> (firstRun.value, x)));
+        _mm_store_ss (channel0 + i, out);
+        _mm_store_ss (channel1 + i, _mm_shuffle_ps (out, out, 1));
+    }
+}
+
+template<bool divideFirst, bool divideSecond>
+void runCascade (BiquadLimiter& first, BiquadLimiter& second, float* channel0, float* channel1, int numSamples) noexcept
+{
+    const CoefficientRun firstScalarRun (first, numSamples);
+    const CoefficientRun secondScalarRun (second, numSamples);
+    StereoRun firstRun (firstScalarRun), secondRun (secondScalarRun);
+
+    auto* firstState = first.filterState.data();
+    auto* secondState = second.filterState.data();
+    StereoState firstStereo (firstState, firstState + stateSize);
+    StereoState secondStereo (secondState, secondState + stateSize);
+
+    // Settled coefficients take no step: the run stays where it starts.
+    if (firstScalarRun.moving || secondScalarRun.moving)
+        runStereoCascadeLoop<divideFirst, divideSecond, true> (firstRun, secondRun, firstStereo, secondStereo, channel0, channel1, numSamples);
+    else
+        runStereoCascadeLoop<divideFirst, divideSecond, false> (firstRun, secondRun, firstStereo, secondStereo, channel0, channel1, numSamples);
+
+    firstStereo.store (firstState, firstState + stateSize);
+    secondStereo.store (secondState, secondState + stateSize);
+}
+
+#else
+
 template<bool divideFirst, bool divideSecond>
 void runCascade (BiquadLimiter& first, BiquadLimiter& second, float* channel0, float* channel1, int numSamples) noexcept
 {
@@ -123,6 +235,8 @@ void runCascade (BiquadLimiter& first, BiquadLimiter& second, float* channel0, f
     states[2].store (second.filterState.data());
     states[3].store (second.filterState.data() + stateSize);
 }
+
+#endif
 
 float stableCutoff (double sampleRate, float frequency) noexcept
 {

@@ -37,6 +37,47 @@ int remainderOfLongDelay (float magnitude, int length) noexcept
     return static_cast<int> (remainder);
 }
 
+bool isFiniteSample (float value) noexcept
+{
+    return std::abs (value) <= std::numeric_limits<float>::max();
+}
+
+/** Replaces every infinity and NaN by silence; written so that it vectorises. */
+void silenceNonFinite (float* samples, int numSamples) noexcept
+{
+    for (int i = 0; i < numSamples; ++i)
+        samples[i] = isFiniteSample (samples[i]) ? samples[i] : 0.0f;
+}
+
+/** True when any sample is an infinity or NaN: all exponent bits set. */
+bool holdsNonFinite (const float* samples, int numSamples) noexcept
+{
+    std::uint32_t found = 0;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        std::uint32_t bits;
+        std::memcpy (&bits, samples + i, sizeof (bits));
+        found |= (bits & 0x7f800000u) == 0x7f800000u ? 1u : 0u;
+    }
+
+    return found != 0;
+}
+
+/** A filter whose state holds an infinity or NaN would repeat it for ever: it starts again
+    from silence. */
+void restartIfNotFinite (BiquadLimiter& filter) noexcept
+{
+    for (auto value : filter.filterState)
+    {
+        if (! isFiniteSample (value))
+        {
+            std::fill (filter.filterState.begin(), filter.filterState.end(), 0.0f);
+            return;
+        }
+    }
+}
+
 bool isUsableTempo (double bpm) noexcept
 {
     // The beat length is formed in single precision; a tempo that is zero there is not usable.
@@ -56,6 +97,15 @@ DelayProcess::DelayProcess (std::vector<FloatParameter*>* floatParameterList, st
     , highpassFilter (identityCoefficients, 2)
 {
     positionInfo.resetToDefault();
+
+    for (size_t i = 0; i < ParameterIndex::floatCount; ++i)
+    {
+        const auto value = floatParameters->at (i)->get();
+        lastFiniteFloats[i] = std::isfinite (value) ? value : ParameterIndex::floatSpecs[i].defaultValue;
+    }
+
+    for (size_t i = 0; i < ParameterIndex::boolCount; ++i)
+        lastFiniteBools[i] = boolParameters->at (i)->get();
 }
 
 DelayProcess::~DelayProcess() = default;
@@ -82,7 +132,7 @@ bool DelayProcess::resize (double sampleRate, int blockSize)
     bufferLength = 0;
     writeIndex = 0;
     feedbackState[0] = feedbackState[1] = 0.0f;
-    delayChannels[0] = delayChannels[1] = nullptr;
+    delayFrames = nullptr;
     delayStorage.free();
 
     // Below 1 Hz there is no line at all; far above any real rate it would not fit an int.
@@ -92,15 +142,19 @@ bool DelayProcess::resize (double sampleRate, int blockSize)
     const auto rateInt = static_cast<int> (static_cast<float> (sampleRate));
     const auto length = lineSeconds * rateInt;
 
-    delayStorage.calloc (static_cast<size_t> (length) * 2);
+    delayStorage.malloc (static_cast<size_t> (length) * 2);
 
     if (delayStorage == nullptr)
         return false;
 
+    // Written here rather than left to calloc, so that every page is mapped now and not by the
+    // audio thread the first time the write position reaches it.
+    std::memset (delayStorage.get(), 0, sizeof (float) * static_cast<size_t> (length) * 2);
+
     try
     {
         driveSmoother.reset (0);
-        const auto drive = floatParameters->at (ParameterIndex::drive)->get();
+        const auto drive = readFloat (ParameterIndex::drive);
         driveSmoother.setCurrentAndTargetValue (drive);
         lastDriveParam = drive;
 
@@ -127,10 +181,10 @@ bool DelayProcess::resize (double sampleRate, int blockSize)
         return false;
     }
 
-    delayChannels[0] = delayStorage.get();
-    delayChannels[1] = delayStorage.get() + length;
+    delayFrames = delayStorage.get();
     sampleRateInt = rateInt;
     bufferLength = length;
+    silentFrom = length;
     return true;
 }
 
@@ -141,10 +195,12 @@ bool DelayProcess::reserveBlock (int blockSize)
 
     juce::HeapBlock<float> grown;
 
-    grown.calloc (static_cast<size_t> (blockSize) * 2);
+    grown.malloc (static_cast<size_t> (blockSize) * 2);
 
     if (grown == nullptr)
         return false;
+
+    std::memset (grown.get(), 0, sizeof (float) * static_cast<size_t> (blockSize) * 2);
 
     // The wet buffer holds only the current block, so nothing needs carrying over.
     wetStorage.swapWith (grown);
@@ -160,8 +216,52 @@ void DelayProcess::clearLine() noexcept
     bufferLength = lineSeconds * sampleRateInt;
     feedbackState[0] = feedbackState[1] = 0.0f;
 
-    if (delayStorage != nullptr)
-        std::memset (delayStorage.get(), 0, sizeof (float) * static_cast<size_t> (bufferLength) * 2);
+    // Writing zeros over 2 x 40 s would cost milliseconds at high rates. The writes restart at
+    // 0 and move the mark up behind them; whatever lies past it reads as silence.
+    silentFrom = 0;
+}
+
+void DelayProcess::reset() noexcept
+{
+    clearLine();
+
+    for (auto* filter : { &lowpassFilter, &highpassFilter })
+        std::fill (filter->filterState.begin(), filter->filterState.end(), 0.0f);
+}
+
+float DelayProcess::lineSample (int channel, int index) const noexcept
+{
+    if (! isReady() || index < 0 || index >= silentFrom)
+        return 0.0f;
+
+    return delayFrames[2 * index + (channel & 1)];
+}
+
+float DelayProcess::readFloat (ParameterIndex::Float index) noexcept
+{
+    const auto value = floatParameters->at (index)->get();
+
+    if (std::isfinite (value))
+        lastFiniteFloats[index] = value;
+
+    return lastFiniteFloats[index];
+}
+
+bool DelayProcess::readBool (ParameterIndex::Bool index) noexcept
+{
+    // The bool parameter's own reading counts NaN as off; its raw value tells NaN apart.
+    const juce::AudioProcessorParameter& parameter = *boolParameters->at (index);
+    const auto value = parameter.getValue();
+
+    if (std::isfinite (value))
+        lastFiniteBools[index] = value >= 0.5f;
+
+    return lastFiniteBools[index];
+}
+
+bool DelayProcess::isBypassed() noexcept
+{
+    return readBool (ParameterIndex::bypass);
 }
 
 void DelayProcess::readTempo (juce::AudioPlayHead* playHead) noexcept
@@ -182,13 +282,11 @@ float DelayProcess::easingFactor (double designRate) noexcept
 
 void DelayProcess::smoothControls() noexcept
 {
-    const auto& floats = *floatParameters;
-
-    currentBalance += (floats.at (ParameterIndex::balance)->get() - currentBalance) * 0.01f;
+    currentBalance += (readFloat (ParameterIndex::balance) - currentBalance) * 0.01f;
 
     // The value for this block is taken before the target moves: Drive acts one block late.
     currentDrive = driveSmoother.getNextValue();
-    const auto drive = floats.at (ParameterIndex::drive)->get();
+    const auto drive = readFloat (ParameterIndex::drive);
 
     if (drive != lastDriveParam)
     {
@@ -196,25 +294,34 @@ void DelayProcess::smoothControls() noexcept
         driveSmoother.setTargetValue (drive);
     }
 
-    currentWidth += (2.0f * floats.at (ParameterIndex::width)->get() - currentWidth) * 0.01f;
-    currentFeedback += (floats.at (ParameterIndex::feedback)->get() - currentFeedback) * 0.01f;
-    currentMix += (floats.at (ParameterIndex::mix)->get() - currentMix) * 0.1f;
+    currentWidth += (2.0f * readFloat (ParameterIndex::width) - currentWidth) * 0.01f;
+    currentFeedback += (readFloat (ParameterIndex::feedback) - currentFeedback) * 0.01f;
+    currentMix += (readFloat (ParameterIndex::mix) - currentMix) * 0.1f;
 }
 
 void DelayProcess::updateToneFilters() noexcept
 {
-    const auto& floats = *floatParameters;
     const auto designRate = processSpec.sampleRate;
+    const auto dark = readFloat (ParameterIndex::dark);
+    const auto bright = readFloat (ParameterIndex::bright);
 
-    lowpassTarget = BiquadLimiter::designLowPass (designRate, (1.0f - floats.at (ParameterIndex::dark)->get()) * 19800.0f + 400.0f);
-    highpassTarget = BiquadLimiter::designHighPass (designRate, floats.at (ParameterIndex::bright)->get() * 2500.0f + 20.0f);
+    // The designs depend on nothing else, so an unchanged control keeps its target.
+    if (dark != designedDark || designRate != designedRate)
+        lowpassTarget = BiquadLimiter::designLowPass (designRate, (1.0f - dark) * 19800.0f + 400.0f);
+
+    if (bright != designedBright || designRate != designedRate)
+        highpassTarget = BiquadLimiter::designHighPass (designRate, bright * 2500.0f + 20.0f);
+
+    designedDark = dark;
+    designedBright = bright;
+    designedRate = designRate;
 
     const auto factor = easingFactor (designRate);
     lowpassFilter.updateCoefficients (lowpassTarget, factor);
     highpassFilter.updateCoefficients (highpassTarget, factor);
 }
 
-template<bool withDrive>
+template<bool withDrive, bool pastTheMark>
 void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0, float* wet1, int numSamples, double beatSeconds) noexcept
 {
     const auto& floats = *floatParameters;
@@ -225,19 +332,23 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
     const auto& tempoChangerParameter = *bools.at (ParameterIndex::tempoChanger);
     const auto& dottedParameter = *bools.at (ParameterIndex::dotted);
 
-    float* const line0 = delayChannels[0];
-    float* const line1 = delayChannels[1];
+    // The toggles are read for every sample; only when one of them is not a number at the
+    // block's start does the block go on with the last states that were.
+    const auto tempoChangerWas = readBool (ParameterIndex::tempoChanger);
+    const auto tripletWas = readBool (ParameterIndex::triplet);
+    const auto dottedWas = readBool (ParameterIndex::dotted);
+    const auto togglesFinite = std::isfinite (static_cast<const juce::AudioProcessorParameter&> (tempoChangerParameter).getValue())
+        && std::isfinite (static_cast<const juce::AudioProcessorParameter&> (tripletParameter).getValue())
+        && std::isfinite (static_cast<const juce::AudioProcessorParameter&> (dottedParameter).getValue());
+
+    // Left and right of one moment side by side: one stream of writes and one of reads.
+    float* const frames = delayFrames;
     const auto length = bufferLength;
     const auto lengthFloat = static_cast<float> (length);
     const auto rate = static_cast<float> (sampleRateInt);
+    auto mark = silentFrom;
 
     const auto feedback = currentFeedback;
-    const auto drive = currentDrive;
-    const auto undriven = 1.0f - drive;
-    const auto widthGain = static_cast<float> (1.0 / std::max (static_cast<double> (1.0f + currentWidth), 2.0));
-    const auto sideGain = currentWidth * widthGain;
-    const auto leftGain = 1.0f - currentBalance;
-    const auto rightGain = currentBalance;
     const auto tripletFactor = static_cast<double> (2.0f / 3.0f);
 
     auto state0 = feedbackState[0];
@@ -245,6 +356,8 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
     auto index = writeIndex;
     auto timeMs = delayTimeMs;
     auto position = readPosition;
+    auto lastSync = lastFiniteFloats[ParameterIndex::sync];
+    auto lastMs = lastFiniteFloats[ParameterIndex::ms];
 
     // The time settings are read for every sample; the delay time and its offset in samples are
     // recomputed only when what they are computed from has changed.
@@ -255,9 +368,12 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
     {
         std::uint64_t key;
 
-        if (tempoChangerParameter.get())
+        if (togglesFinite ? tempoChangerParameter.get() : tempoChangerWas)
         {
-            const auto ms = msParameter.get();
+            auto ms = msParameter.get();
+            ms = isFiniteSample (ms) ? ms : lastMs;
+            lastMs = ms;
+
             std::uint32_t bits;
             std::memcpy (&bits, &ms, sizeof (bits));
             key = (std::uint64_t{ 1 } << 32) | bits;
@@ -267,9 +383,13 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
         }
         else
         {
-            const auto p = juce::jlimit (0, 8, static_cast<int> (syncParameter.get() * 8.0f));
-            const auto triplet = tripletParameter.get();
-            const auto dotted = dottedParameter.get();
+            auto sync = syncParameter.get();
+            sync = isFiniteSample (sync) ? sync : lastSync;
+            lastSync = sync;
+
+            const auto p = juce::jlimit (0, 8, static_cast<int> (sync * 8.0f));
+            const auto triplet = togglesFinite ? tripletParameter.get() : tripletWas;
+            const auto dotted = togglesFinite ? dottedParameter.get() : dottedWas;
             key = static_cast<std::uint64_t> (p) | (triplet ? 16u : 0u) | (dotted ? 32u : 0u);
 
             if (key != lastKey)
@@ -303,8 +423,15 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
 
         const auto x0 = in0[i];
         const auto x1 = in1[i];
-        line0[index] = state0 + x0;
-        line1[index] = state1 + x1;
+
+        // Only finite values enter the line: an overflow must not circulate for ever.
+        const auto written0 = state0 + x0;
+        const auto written1 = state1 + x1;
+        frames[2 * index] = isFiniteSample (written0) ? written0 : 0.0f;
+        frames[2 * index + 1] = isFiniteSample (written1) ? written1 : 0.0f;
+
+        if constexpr (pastTheMark)
+            mark = index >= mark ? index + 1 : mark;
 
         auto j = static_cast<int> (position);
         const auto fraction = position - static_cast<float> (j);
@@ -315,41 +442,80 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
 
         const auto j1 = j + 1 < length ? j + 1 : 0;
 
-        const auto d0 = line0[j] + (line0[j1] - line0[j]) * fraction;
-        const auto d1 = line1[j] + (line1[j1] - line1[j]) * fraction;
+        float a0, b0, a1, b1;
+
+        if constexpr (pastTheMark)
+        {
+            a0 = j < mark ? frames[2 * j] : 0.0f;
+            a1 = j < mark ? frames[2 * j + 1] : 0.0f;
+            b0 = j1 < mark ? frames[2 * j1] : 0.0f;
+            b1 = j1 < mark ? frames[2 * j1 + 1] : 0.0f;
+        }
+        else
+        {
+            a0 = frames[2 * j];
+            a1 = frames[2 * j + 1];
+            b0 = frames[2 * j1];
+            b1 = frames[2 * j1 + 1];
+        }
+
+        const auto d0 = a0 + (b0 - a0) * fraction;
+        const auto d1 = a1 + (b1 - a1) * fraction;
 
         state0 = d0 * feedback + x0;
         state1 = d1 * feedback + x1;
 
-        float s0, s1;
-
-        if constexpr (withDrive)
-        {
-            s0 = std::tanh (d0 * 6.0f) * drive + d0 * undriven;
-            s1 = std::tanh (d1 * 6.0f) * drive + d1 * undriven;
-        }
-        else
-        {
-            // At drive 0 the formula gives d itself, to the bit.
-            juce::ignoreUnused (drive, undriven);
-            s0 = d0;
-            s1 = d1;
-        }
-
-        const auto mid = (s0 + s1) * widthGain;
-        const auto side = (s1 - s0) * sideGain;
-        wet0[i] = leftGain * (mid - side);
-        wet1[i] = rightGain * (mid + side);
+        // The repeats are shaped afterwards, in a pass of their own that the compiler vectorises.
+        wet0[i] = d0;
+        wet1[i] = d1;
 
         if (++index == length)
             index = 0;
     }
+
+    shapeRepeats<withDrive> (wet0, wet1, numSamples);
 
     feedbackState[0] = state0;
     feedbackState[1] = state1;
     writeIndex = index;
     delayTimeMs = timeMs;
     readPosition = position;
+    silentFrom = mark;
+    lastFiniteFloats[ParameterIndex::sync] = lastSync;
+    lastFiniteFloats[ParameterIndex::ms] = lastMs;
+}
+
+template<bool withDrive>
+void DelayProcess::shapeRepeats (float* wet0, float* wet1, int numSamples) const noexcept
+{
+    const auto drive = currentDrive;
+    const auto undriven = 1.0f - drive;
+    const auto widthGain = static_cast<float> (1.0 / std::max (static_cast<double> (1.0f + currentWidth), 2.0));
+    const auto sideGain = currentWidth * widthGain;
+    const auto leftGain = 1.0f - currentBalance;
+    const auto rightGain = currentBalance;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        auto s0 = wet0[i];
+        auto s1 = wet1[i];
+
+        if constexpr (withDrive)
+        {
+            s0 = std::tanh (s0 * 6.0f) * drive + s0 * undriven;
+            s1 = std::tanh (s1 * 6.0f) * drive + s1 * undriven;
+        }
+        else
+        {
+            // At drive 0 the formula gives the repeat itself, to the bit.
+            juce::ignoreUnused (drive, undriven);
+        }
+
+        const auto mid = (s0 + s1) * widthGain;
+        const auto side = (s1 - s0) * sideGain;
+        wet0[i] = leftGain * (mid - side);
+        wet1[i] = rightGain * (mid + side);
+    }
 }
 
 void DelayProcess::mix (float* channel0, float* channel1, int numSamples) noexcept
@@ -374,20 +540,47 @@ void DelayProcess::process (float* channel0, float* channel1, int numSamples) no
     if (! isReady() || numSamples > wetCapacity)
         return;
 
+    // One bad sample from upstream must not reach the line or the filters: it becomes silence.
+    silenceNonFinite (channel0, numSamples);
+    silenceNonFinite (channel1, numSamples);
+
     smoothControls();
 
     if (numSamples > 0)
     {
         const auto beatSeconds = static_cast<double> (60.0f / static_cast<float> (positionInfo.bpm));
+        auto* wet0 = wetChannels[0];
+        auto* wet1 = wetChannels[1];
 
-        if (currentDrive != 0.0f)
-            runDelayLoop<true> (channel0, channel1, wetChannels[0], wetChannels[1], numSamples, beatSeconds);
+        if (silentFrom < bufferLength)
+        {
+            if (currentDrive != 0.0f)
+                runDelayLoop<true, true> (channel0, channel1, wet0, wet1, numSamples, beatSeconds);
+            else
+                runDelayLoop<false, true> (channel0, channel1, wet0, wet1, numSamples, beatSeconds);
+        }
+        else if (currentDrive != 0.0f)
+        {
+            runDelayLoop<true, false> (channel0, channel1, wet0, wet1, numSamples, beatSeconds);
+        }
         else
-            runDelayLoop<false> (channel0, channel1, wetChannels[0], wetChannels[1], numSamples, beatSeconds);
+        {
+            runDelayLoop<false, false> (channel0, channel1, wet0, wet1, numSamples, beatSeconds);
+        }
     }
 
     updateToneFilters();
     BiquadLimiter::processStereoCascade (lowpassFilter, highpassFilter, wetChannels[0], wetChannels[1], numSamples);
+
+    // Sums of huge finite values can still overflow; no infinity or NaN may stay in the filters
+    // or reach the mix.
+    if (holdsNonFinite (wetChannels[0], numSamples) || holdsNonFinite (wetChannels[1], numSamples))
+    {
+        silenceNonFinite (wetChannels[0], numSamples);
+        silenceNonFinite (wetChannels[1], numSamples);
+        restartIfNotFinite (lowpassFilter);
+        restartIfNotFinite (highpassFilter);
+    }
 
     mix (channel0, channel1, numSamples);
 }

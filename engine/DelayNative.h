@@ -10,7 +10,9 @@
 
 /** The whole signal state of the delay: a 40-second stereo line with its write position and
     feedback values, the smoothed controls, the two tone filters, the wet buffer and the dry/wet
-    mixer. The processor prepares it and runs it once per block. */
+    mixer. The processor prepares it and runs it once per block.
+    Only the preparation (prepare, resize, reserveBlock) allocates, and it touches every byte it
+    allocates; process, clearLine and reset never allocate, lock or wait. */
 class DelayProcess final
 {
 public:
@@ -34,8 +36,17 @@ public:
 
     bool isReady() const noexcept { return bufferLength > 0; }
 
-    /** The bypass clearing: back to the start of an empty line. */
+    /** The bypass clearing: back to the start of an empty line. It costs the same whatever the
+        line's length: the line counts as silent from a mark that the writes then move up. */
     void clearLine() noexcept;
+
+    /** A host's reset: empties the line, the feedback values and the filter states as clearLine
+        does; the smoothed controls and the mixer's ramps carry on. */
+    void reset() noexcept;
+
+    /** The engine's own Bypass, read once per block; a value that is not a number keeps the last
+        one that was. */
+    bool isBypassed() noexcept;
 
     /** Takes the tempo from the host's play head when it gives a usable one. */
     void readTempo (juce::AudioPlayHead* playHead) noexcept;
@@ -50,7 +61,8 @@ public:
     int getBufferLength() const noexcept { return bufferLength; }
     int getSampleRateInt() const noexcept { return sampleRateInt; }
     int getWetCapacity() const noexcept { return wetCapacity; }
-    const float* getLineChannel (int channel) const noexcept { return delayChannels[channel & 1]; }
+    /** What the line holds at this position for channel 0 or 1 (silence past the mark). */
+    float lineSample (int channel, int index) const noexcept;
     const float* getFeedbackState() const noexcept { return feedbackState; }
     float getCurrentDrive() const noexcept { return currentDrive; }
     float getCurrentMix() const noexcept { return currentMix; }
@@ -66,11 +78,20 @@ public:
     static float easingFactor (double designRate) noexcept;
 
 private:
+    /** The value the engine works with: the parameter's, or its last finite one when a host has
+        handed it something that is not a number. */
+    float readFloat (ParameterIndex::Float index) noexcept;
+    bool readBool (ParameterIndex::Bool index) noexcept;
+
     void smoothControls() noexcept;
     void updateToneFilters() noexcept;
 
-    template<bool withDrive>
+    template<bool withDrive, bool pastTheMark>
     void runDelayLoop (const float* in0, const float* in1, float* wet0, float* wet1, int numSamples, double beatSeconds) noexcept;
+
+    /** Drive, width and balance over the repeats read in this block, in place. */
+    template<bool withDrive>
+    void shapeRepeats (float* wet0, float* wet1, int numSamples) const noexcept;
 
     void mix (float* channel0, float* channel1, int numSamples) noexcept;
 
@@ -85,10 +106,11 @@ private:
     std::vector<FloatParameter*>* floatParameters;
     int sampleRateInt = 0;
     juce::HeapBlock<float> delayStorage;
-    float* delayChannels[2] = { nullptr, nullptr };
+    float* delayFrames = nullptr; // bufferLength frames of a left and a right sample
     float feedbackState[2] = { 0.0f, 0.0f };
     int writeIndex = 0;
     int bufferLength = 0;
+    int silentFrom = 0; // the line reads as silence from here to its end until a lap completes
     float readPosition = 0.0f;
     std::vector<BoolParameter*>* boolParameters;
     BiquadLimiter::CoefficientSet identityCoefficients{ 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f };
@@ -105,6 +127,10 @@ private:
     juce::dsp::DryWetMixer<float> mixer;
     int mixerChunk = 0;
     double sizedSampleRate = -1.0;
+    float lastFiniteFloats[ParameterIndex::floatCount] = {};
+    bool lastFiniteBools[ParameterIndex::boolCount] = {};
+    float designedDark = -1.0f, designedBright = -1.0f;
+    double designedRate = 0.0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DelayProcess)
 };

@@ -5,7 +5,6 @@
 #include "StateTextGuard.h"
 
 #include <cmath>
-#include <limits>
 
 namespace
 {
@@ -75,6 +74,14 @@ const juce::String OvelanAudioProcessor::getName() const
 
 void OvelanAudioProcessor::releaseResources()
 {
+}
+
+void OvelanAudioProcessor::reset()
+{
+    // Hosts call this when they stop processing and between files: the echoes of what came
+    // before must not sound in what comes next. The controls' smoothing and the mixer's ramps
+    // carry on, so a reset around a preparation changes no sample.
+    delayProcess->reset();
 }
 
 bool OvelanAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -230,22 +237,21 @@ void OvelanAudioProcessor::prepareToPlay (double sampleRate, int maximumExpected
 
     try
     {
+        // One silent block at every new rate: it moves the smoothing and the mixer's ramps on,
+        // and every later sample depends on that.
         juce::AudioBuffer<float> silence (getTotalNumInputChannels(), blockLength);
         silence.clear();
         juce::MidiBuffer midi;
-
-        const auto start = juce::Time::getHighResolutionTicks();
         processBlock (silence, midi);
-        const auto elapsed = juce::Time::getHighResolutionTicks() - start;
-
-        const auto seconds = static_cast<double> (elapsed) / static_cast<double> (juce::Time::getHighResolutionTicksPerSecond());
-        const auto samples = juce::jlimit (0.0, static_cast<double> (std::numeric_limits<int>::max()), seconds * sampleRate);
-        setLatencySamples (static_cast<int> (samples));
     }
     catch (...)
     {
-        // Without a measurement the last reported latency stands.
+        // Without the silent block the engine simply starts from where it stands.
     }
+
+    // The output is never later than the input, whatever the block took: a host that moved the
+    // track by the block's duration would put it out of time.
+    setLatencySamples (0);
 }
 
 const DelayProcess& OvelanAudioProcessor::getDelayProcess() const noexcept
@@ -267,7 +273,7 @@ void OvelanAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce:
     if (buffer.getNumChannels() < 2 || ! engine.isReady())
         return;
 
-    if (boolParameters->at (ParameterIndex::bypass)->get())
+    if (engine.isBypassed())
     {
         if (! bypassCleared)
         {

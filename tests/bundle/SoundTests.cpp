@@ -2,7 +2,10 @@
 #include "Commands.h"
 #include "PluginLoader.h"
 #include "Render.h"
+#include "support/MessagePump.h"
 
+#include <cstring>
+#include <limits>
 #include <random>
 
 namespace
@@ -175,6 +178,257 @@ TEST (HostedWidth, DefaultRepeatsAreMonoAndWidthOneKeepsTheSides)
     const auto [wideLeft, wideRight] = repeat ("0.5");
     EXPECT_GT (wideLeft, monoLeft);
     EXPECT_LT (wideRight, monoRight);
+}
+
+bool sameSamples (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b)
+{
+    if (a.getNumChannels() != b.getNumChannels() || a.getNumSamples() != b.getNumSamples())
+        return false;
+
+    for (int channel = 0; channel < a.getNumChannels(); ++channel)
+        if (std::memcmp (a.getReadPointer (channel), b.getReadPointer (channel), sizeof (float) * static_cast<size_t> (a.getNumSamples())) != 0)
+            return false;
+
+    return true;
+}
+
+int countNonFinite (const juce::AudioBuffer<float>& audio)
+{
+    int count = 0;
+
+    for (int channel = 0; channel < audio.getNumChannels(); ++channel)
+        for (int i = 0; i < audio.getNumSamples(); ++i)
+            count += std::isfinite (audio.getSample (channel, i)) ? 0 : 1;
+
+    return count;
+}
+
+struct BadSampleCase
+{
+    const char* name;
+    float value;
+    int position;
+    bool leftOnly;
+    std::vector<std::string> settings;
+};
+
+class HostedBadSample : public ::testing::TestWithParam<BadSampleCase>
+{
+};
+
+// A host or an upstream plug-in can send one NaN or infinity. It must sound as one sample of
+// silence would: the same output to the bit as the input with a zero there, in this render and
+// in the next one, which the host prepares at another rate.
+TEST_P (HostedBadSample, SoundsAsSilenceAndLeavesNothingBehind)
+{
+    const auto& c = GetParam();
+    auto withBadSample = loadWith (c.settings);
+    auto withSilence = loadWith (c.settings);
+
+    auto bad = noise (2 * 48000, 7);
+    auto silent = bad;
+
+    for (int channel = 0; channel < (c.leftOnly ? 1 : 2); ++channel)
+    {
+        bad.setSample (channel, c.position, c.value);
+        silent.setSample (channel, c.position, 0.0f);
+    }
+
+    const auto out = renderThrough (*withBadSample, bad, {});
+    const auto expected = renderThrough (*withSilence, silent, {});
+    EXPECT_EQ (countNonFinite (out), 0) << c.name;
+    EXPECT_TRUE (sameSamples (out, expected)) << c.name;
+
+    RenderSettings other;
+    other.sampleRate = 44100.0;
+    other.blockSize = 300;
+    const auto next = noise (44100, 8);
+    const auto outNext = renderThrough (*withBadSample, next, other);
+    EXPECT_EQ (countNonFinite (outNext), 0) << c.name << ": after a new preparation";
+    EXPECT_TRUE (sameSamples (outNext, renderThrough (*withSilence, next, other))) << c.name << ": after a new preparation";
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    NanAndInfinities,
+    HostedBadSample,
+    ::testing::Values (BadSampleCase{ "NanFirstSample", std::numeric_limits<float>::quiet_NaN(), 0, false, {} },
+                       BadSampleCase{ "PlusInfinityLeftWithFeedback", std::numeric_limits<float>::infinity(), 1000, true, { "Mix=1", "Feedback=0.9" } },
+                       BadSampleCase{ "MinusInfinityEndOfBlockDriven", -std::numeric_limits<float>::infinity(), 511, false, { "Drive=1", "Width=1", "Dark=0.7" } },
+                       BadSampleCase{ "NanFeedbackZeroMixZero", std::numeric_limits<float>::quiet_NaN(), 512, false, { "Feedback=0", "Mix=0" } },
+                       BadSampleCase{ "NanRightOnlyInMilliseconds", std::numeric_limits<float>::quiet_NaN(), 30000, false, { "TempoChanger=1", "MS=0.0123", "Feedback=1", "Bright=1" } },
+                       BadSampleCase{ "NanLastSample", std::numeric_limits<float>::quiet_NaN(), 2 * 48000 - 1, true, { "Mix=1" } }),
+    [] (const auto& testInfo)
+    { return std::string (testInfo.param.name); });
+
+struct BadParameterCase
+{
+    const char* name;
+    std::vector<std::string> settings;
+    const char* parameter;
+    float value;
+};
+
+class HostedBadParameter : public ::testing::TestWithParam<BadParameterCase>
+{
+};
+
+// A host can hand a parameter NaN or an infinity. Where the value reaches the plug-in as it is,
+// the engine goes on with the last finite one: the output is the same to the bit as if the
+// parameter had never changed, before and after it is set back.
+TEST_P (HostedBadParameter, KeepsTheLastFiniteValue)
+{
+    const auto& c = GetParam();
+    auto changed = loadWith (c.settings);
+    auto unchanged = loadWith (c.settings);
+    auto* parameter = echovane::host::findParameter (*changed, c.parameter);
+    ASSERT_NE (parameter, nullptr);
+    const auto before = parameter->getValue();
+
+    juce::AudioBuffer<float> outs[2];
+    int index = 0;
+
+    for (auto* plugin : { changed.get(), unchanged.get() })
+    {
+        auto audio = noise (3 * 48000, 9);
+        plugin->enableAllBuses();
+        plugin->prepareToPlay (48000.0, 512);
+
+        juce::AudioBuffer<float> first (audio.getArrayOfWritePointers(), 2, 0, 48000);
+        juce::AudioBuffer<float> second (audio.getArrayOfWritePointers(), 2, 48000, 48000);
+        juce::AudioBuffer<float> third (audio.getArrayOfWritePointers(), 2, 96000, 48000);
+        echovane::host::processInBlocks (*plugin, first, { 512 }, nullptr);
+
+        if (plugin == changed.get())
+            parameter->setValue (c.value);
+
+        echovane::host::processInBlocks (*plugin, second, { 512 }, nullptr);
+
+        if (plugin == changed.get())
+            parameter->setValue (before);
+
+        echovane::host::processInBlocks (*plugin, third, { 512 }, nullptr);
+        plugin->releaseResources();
+        outs[index++] = audio;
+    }
+
+    EXPECT_EQ (countNonFinite (outs[0]), 0) << c.name;
+    EXPECT_TRUE (sameSamples (outs[0], outs[1])) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    NanAndInfinities,
+    HostedBadParameter,
+    ::testing::Values (BadParameterCase{ "MsNanInMilliseconds", { "Mix=1", "TempoChanger=1", "MS=0.02", "Feedback=0.5" }, "MS", std::numeric_limits<float>::quiet_NaN() },
+                       BadParameterCase{ "TempoChangerNan", { "Mix=1", "TempoChanger=1", "MS=0.02" }, "TempoChanger", std::numeric_limits<float>::quiet_NaN() },
+                       BadParameterCase{ "TripletInfinityWhileOff", { "Mix=1" }, "Triplet", std::numeric_limits<float>::infinity() },
+                       BadParameterCase{ "BypassNanWhileOn", { "Mix=1", "Feedback=0.6", "Bypass=1" }, "Bypass", std::numeric_limits<float>::quiet_NaN() }),
+    [] (const auto& testInfo)
+    { return std::string (testInfo.param.name); });
+
+// Whatever "Mix" or "Feedback" are handed, the output stays finite and comes back to the normal
+// sound once the value is set back.
+TEST (HostedBadParameter, MixAndFeedbackNeverTurnTheOutputNaN)
+{
+    for (const auto* id : { "Mix", "Feedback", "Sync", "Width", "Dark" })
+    {
+        for (const auto value : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity() })
+        {
+            auto plugin = loadWith ({ "Mix=1", "Feedback=0.5" });
+            auto* parameter = echovane::host::findParameter (*plugin, id);
+            ASSERT_NE (parameter, nullptr);
+            const auto before = parameter->getValue();
+
+            plugin->enableAllBuses();
+            plugin->prepareToPlay (48000.0, 512);
+            auto audio = noise (48000, 3);
+            parameter->setValue (value);
+            echovane::host::processInBlocks (*plugin, audio, { 512 }, nullptr);
+            parameter->setValue (before);
+            auto after = noise (48000, 4);
+            echovane::host::processInBlocks (*plugin, after, { 512 }, nullptr);
+            plugin->releaseResources();
+
+            EXPECT_EQ (countNonFinite (audio), 0) << id << " = " << value;
+            EXPECT_EQ (countNonFinite (after), 0) << id << " = " << value;
+            EXPECT_GT (after.getRMSLevel (0, 24000, 24000), 0.01f) << id << " = " << value;
+        }
+    }
+}
+
+// The plug-in adds no delay to its signal, so the host must be told 0 samples even when the silent
+// block run at each new rate takes a long time (here hundreds of thousands of samples at high
+// rates, many samples of wall-clock time).
+TEST (HostedLatency, ZeroEvenWhenThePreparationsBlockIsLong)
+{
+    for (const auto& [rate, block] : { std::pair{ 48000.0, 512 }, std::pair{ 384000.0, 262144 }, std::pair{ 192000.0, 524288 } })
+    {
+        auto plugin = echovane::testing::loadBuiltBundle (rate, block);
+        plugin->enableAllBuses();
+        plugin->prepareToPlay (rate, block);
+
+        // A latency change reaches the host through a message, and the host also asks again
+        // when it prepares the next time: give both their chance.
+        echovane::testing::pumpUntil ([&]
+                                      { return plugin->getLatencySamples() != 0; },
+                                      300);
+        plugin->releaseResources();
+        plugin->prepareToPlay (rate, block);
+        EXPECT_EQ (plugin->getLatencySamples(), 0) << rate << " Hz, blocks of " << block;
+
+        // The dry click at sample 0 is where it was sent, as a latency-compensating host plays it.
+        auto click = silenceWithImpulse (4096);
+        echovane::host::processInBlocks (*plugin, click, { 512 }, nullptr);
+        EXPECT_GT (click.getSample (0, 0), 0.4f);
+        plugin->releaseResources();
+    }
+}
+
+// The host's own bypass ("byps", which JUCE adds) hands the input through untouched, and the
+// effect resumes when it is released.
+TEST (HostedHostBypass, PassesTheInputThroughAndTheEffectResumesAfter)
+{
+    auto plugin = loadWith ({ "Mix=1", "Feedback=0.8", "Drive=1", "TempoChanger=1", "MS=0.01" });
+    auto* hostBypass = plugin->getBypassParameter();
+    ASSERT_NE (hostBypass, nullptr);
+    auto* hosted = dynamic_cast<juce::HostedAudioProcessorParameter*> (hostBypass);
+    ASSERT_NE (hosted, nullptr);
+    constexpr auto byps = (juce::uint32 ('b') << 24) | (juce::uint32 ('y') << 16) | (juce::uint32 ('p') << 8) | juce::uint32 ('s');
+    EXPECT_EQ (hosted->getParameterID(), juce::String (byps)) << "JUCE's own bypass, VST3 ID 'byps'";
+
+    hostBypass->setValue (1.0f);
+    const auto input = noise (48000, 5);
+    const auto out = renderThrough (*plugin, input, {});
+    EXPECT_TRUE (sameSamples (out, input));
+
+    hostBypass->setValue (0.0f);
+    const auto echo = renderThrough (*plugin, silenceWithImpulse (4000), {});
+    EXPECT_GT (std::abs (echo.getSample (0, 2400)), 0.05f) << "the repeat after MS x 5 s = 50 ms";
+    EXPECT_EQ (echo.getMagnitude (0, 2, 2390), 0.0f);
+}
+
+// JUCE calls reset when the host stops processing, and batch hosts between files: the echoes
+// of one file must not sound in the next.
+TEST (HostedReset, TheNextRenderStartsWithoutThePreviousEchoes)
+{
+    auto plugin = loadWith ({ "Mix=1", "Feedback=0.7" });
+    renderThrough (*plugin, noise (48000, 6), {});
+
+    juce::AudioBuffer<float> silence (2, 48000);
+    silence.clear();
+    const auto out = renderThrough (*plugin, silence, {});
+    EXPECT_EQ (out.getMagnitude (0, 0, 48000), 0.0f);
+    EXPECT_EQ (out.getMagnitude (1, 0, 48000), 0.0f);
+
+    // Without the stop in between, the same instance would sound the repeats.
+    auto kept = loadWith ({ "Mix=1", "Feedback=0.7" });
+    auto audio = noise (48000, 6);
+    juce::AudioBuffer<float> tail (2, 48000);
+    tail.clear();
+    kept->enableAllBuses();
+    kept->prepareToPlay (48000.0, 512);
+    echovane::host::processInBlocks (*kept, audio, { 512 }, nullptr);
+    echovane::host::processInBlocks (*kept, tail, { 512 }, nullptr);
+    EXPECT_GT (tail.getMagnitude (0, 0, 48000), 0.05f);
 }
 
 TEST (RenderCommand, WritesAFloatWavOfTheRender)

@@ -237,7 +237,8 @@ TEST_P (LineContents, EachWriteIsInputPlusPreviousReadTimesFeedbackPlusPreviousI
     for (int channel = 0; channel < 2; ++channel)
     {
         const auto* x = input.getReadPointer (channel);
-        const auto* line = engine.engine().getLineChannel (channel);
+        const auto line = [&] (int t)
+        { return engine.engine().lineSample (channel, t); };
         std::vector<float> expected (static_cast<size_t> (n));
         float state = 0.0f;
 
@@ -249,7 +250,7 @@ TEST_P (LineContents, EachWriteIsInputPlusPreviousReadTimesFeedbackPlusPreviousI
         }
 
         for (int t = 0; t < n; ++t)
-            ASSERT_EQ (line[t], expected[static_cast<size_t> (t)]) << "channel " << channel << " sample " << t;
+            ASSERT_EQ (line (t), expected[static_cast<size_t> (t)]) << "channel " << channel << " sample " << t;
 
         EXPECT_EQ (engine.engine().getFeedbackState()[channel], state);
     }
@@ -262,6 +263,77 @@ INSTANTIATE_TEST_SUITE_P (DelaysAndFeedback,
                                              LineCase{ ms1875Samples, 1875, 0.22f },
                                              LineCase{ ms1875Samples, 1875, 0.9f },
                                              LineCase{ ms15000Samples, 15000, 0.7f }));
+
+struct FractionalCase
+{
+    const char* name;
+    double sampleRate;
+    bool milliseconds;
+    float value; // MS, or Sync for a note
+    double bpm;
+    double noteSamples; // the delay as the note value gives it: whole notes x 4 beats x 60 / bpm x rate
+    bool triplet;
+    bool dotted;
+    bool acrossTheEnd; // the repeat is read back across the end of the line
+};
+
+class FractionalDelay : public ::testing::TestWithParam<FractionalCase>
+{
+};
+
+// A delay of k + p samples (0 < p < 1) reads an impulse back by linear interpolation as 1 - p,
+// then 1 (the input enters the line twice), then p. Fed back at gain fb, these come back into the
+// line right after: fb (1 - p), fb, fb p.
+TEST_P (FractionalDelay, TheRepeatIsTheImpulseInterpolatedAtTheFraction)
+{
+    const auto& c = GetParam();
+    Engine engine (c.sampleRate, 512);
+    wetOnly (engine).set ("Feedback", 0.5f).set ("TempoChanger", c.milliseconds ? 1.0f : 0.0f);
+    engine.set (c.milliseconds ? "MS" : "Sync", c.value).set ("Triplet", c.triplet ? 1.0f : 0.0f).set ("Dotted", c.dotted ? 1.0f : 0.0f);
+    engine.playHead.bpm = c.bpm;
+    engine.settle();
+
+    const auto length = engine.engine().getBufferLength();
+    const auto delay = c.milliseconds ? static_cast<double> (engine.parameter ("MS").getValue()) * 5.0 * c.sampleRate
+                                      : c.noteSamples * (c.triplet ? 2.0 / 3.0 : (c.dotted ? 1.5 : 1.0));
+    const auto k = static_cast<int> (std::floor (delay));
+    const auto p = delay - k;
+    ASSERT_GT (p, 0.05);
+    ASSERT_LT (p, 0.95);
+
+    if (c.acrossTheEnd)
+    {
+        juce::AudioBuffer<float> silence (2, length - 60);
+        silence.clear();
+        engine.process (silence, 512);
+    }
+
+    const auto t0 = engine.engine().getWriteIndex() + 10;
+    auto audio = impulse (k + 30, 10);
+    engine.process (audio, 512);
+
+    const auto fb = static_cast<double> (engine.engine().getCurrentFeedback());
+    const auto line = [&] (int t)
+    { return static_cast<double> (engine.engine().lineSample (0, t % length)); };
+
+    EXPECT_NEAR (line (t0 + k), 0.0, 2e-3) << c.name;
+    EXPECT_NEAR (line (t0 + k + 1), fb * (1.0 - p), 2e-3) << c.name;
+    EXPECT_NEAR (line (t0 + k + 2), fb, 2e-3) << c.name;
+    EXPECT_NEAR (line (t0 + k + 3), fb * p, 2e-3) << c.name;
+    EXPECT_NEAR (line (t0 + k + 4), 0.0, 2e-3) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    FreeAndSynced,
+    FractionalDelay,
+    ::testing::Values (FractionalCase{ "FreeQuarterSampleAt8k", 8000.0, true, 100.25f / 40000.0f, 120.0, 0.0, false, false, false },
+                       FractionalCase{ "FreeHalfSampleAcrossTheEnd", 8000.0, true, 1000.5f / 40000.0f, 120.0, 0.0, false, false, true },
+                       FractionalCase{ "QuarterAt97Bpm", 48000.0, false, 0.6f, 97.0, 0.25 * 4.0 * 60.0 / 97.0 * 48000.0, false, false, false },
+                       FractionalCase{ "DottedSixteenthAt111BpmAt44k1", 44100.0, false, 0.3f, 111.0, 0.0625 * 4.0 * 60.0 / 111.0 * 44100.0, false, true, false },
+                       FractionalCase{ "EighthTripletAcrossTheEnd", 8000.0, false, 0.4f, 160000.0 / 1200.5, 0.125 * 4.0 * 60.0 / (160000.0 / 1200.5) * 8000.0, true, false, true },
+                       FractionalCase{ "QuarterAt123BpmAcrossTheEnd", 8000.0, false, 0.6f, 480000.0 / 3900.75, 0.25 * 4.0 * 60.0 / (480000.0 / 3900.75) * 8000.0, false, false, true }),
+    [] (const auto& testInfo)
+    { return std::string (testInfo.param.name); });
 
 TEST (Delay, MsZeroAnswersInTheSameSample)
 {
@@ -351,7 +423,7 @@ TEST_P (Tilt, TheLineHoldsAFirstOrderLowPassOfTheInput)
 
     for (int i = 1000; i < n; ++i)
     {
-        lineSquares += juce::square (static_cast<double> (engine.engine().getLineChannel (0)[i]));
+        lineSquares += juce::square (static_cast<double> (engine.engine().lineSample (0, i)));
         inputSquares += juce::square (static_cast<double> (input.getSample (0, i)));
     }
 
@@ -365,6 +437,8 @@ struct StereoCase
 {
     float widthParameter;
     float balance;
+    double left; // the repeat's left and right sides, as fractions of a left-only repeat
+    double right;
 };
 
 class WidthAndBalance : public ::testing::TestWithParam<StereoCase>
@@ -390,25 +464,23 @@ TEST_P (WidthAndBalance, MatrixOfALeftOnlyRepeat)
     ASSERT_GT (unit, 0.1f);
 
     const auto& c = GetParam();
-    const double width = 2.0 * c.widthParameter;
-    const auto g = 1.0 / std::max (1.0 + width, 2.0);
-    const auto expectedLeft = (1.0 - c.balance) * g * (1.0 + width);
-    const auto expectedRight = c.balance * g * (1.0 - width);
-
     const auto [left, right] = measure (c.widthParameter, c.balance);
-    EXPECT_NEAR (left / unit, expectedLeft, 1e-4);
-    EXPECT_NEAR (right / unit, expectedRight, 1e-4);
+    EXPECT_NEAR (left / unit, c.left, 1e-4);
+    EXPECT_NEAR (right / unit, c.right, 1e-4);
 }
 
+// The expected sides of a repeat u on the left alone: width 0 gives (u/2, u/2), width 1 gives
+// (u, 0), width 2 gives (u, -u/3) (s0 - s1/3 and s1 - s0/3), width 0.5 gives (3u/4, u/4) and 1.5
+// gives (u, -u/5); then the balance b scales the left by 1 - b and the right by b.
 INSTANTIATE_TEST_SUITE_P (Settings,
                           WidthAndBalance,
-                          ::testing::Values (StereoCase{ 0.0f, 0.5f },
-                                             StereoCase{ 0.5f, 0.5f },
-                                             StereoCase{ 1.0f, 0.5f },
-                                             StereoCase{ 0.0f, 0.0f },
-                                             StereoCase{ 1.0f, 1.0f },
-                                             StereoCase{ 0.25f, 0.8f },
-                                             StereoCase{ 0.75f, 0.2f }));
+                          ::testing::Values (StereoCase{ 0.0f, 0.5f, 0.25, 0.25 },
+                                             StereoCase{ 0.5f, 0.5f, 0.5, 0.0 },
+                                             StereoCase{ 1.0f, 0.5f, 0.5, -1.0 / 6.0 },
+                                             StereoCase{ 0.0f, 0.0f, 0.5, 0.0 },
+                                             StereoCase{ 1.0f, 1.0f, 0.0, -1.0 / 3.0 },
+                                             StereoCase{ 0.25f, 0.8f, 0.15, 0.2 },
+                                             StereoCase{ 0.75f, 0.2f, 0.8, -0.04 }));
 
 TEST (Drive, AChangeReachesTheSoundOneBlockLater)
 {

@@ -277,6 +277,7 @@ TEST_P (AgainstTheWrittenOutEngine, EverySampleToTheBit)
         reference.process (expected, playHead.bpm);
         processor.processBlock (audio, midi);
 
+        // Proves the optimised engine computes exactly the written-out arithmetic; not that this arithmetic is the right sound (the timing, filter and mix tests judge that).
         for (int ch = 0; ch < 2; ++ch)
             ASSERT_EQ (std::memcmp (audio.getReadPointer (ch), expected.getReadPointer (ch), sizeof (float) * static_cast<size_t> (n)), 0)
                 << "block " << block << " of " << n << " samples, channel " << ch;

@@ -85,4 +85,86 @@ TEST (Stress, RandomBlocksRatesAndConcurrentAutomation)
     automation.join();
     EXPECT_GT (writes.load(), 0);
 }
+// The host saves and restores the project on its main thread while the audio thread runs. With the
+// same values written back each time, the audio must come out exactly as it does with nobody
+// touching the state: the state calls may touch parameter values only, never the engine. (Under
+// ThreadSanitizer any unsynchronised touch is reported as well.)
+TEST (Stress, SavingAndRestoringStateWhileAudioRuns)
+{
+    const auto render = [] (bool withStateTraffic)
+    {
+        OvelanAudioProcessor processor;
+        ManualPlayHead playHead;
+        processor.enableAllBuses();
+        processor.setPlayHead (&playHead);
+        processor.setRateAndBufferSizeDetails (48000.0, 256);
+
+        const std::pair<ParameterIndex::Float, float> settings[] = { { ParameterIndex::mix, 0.7f }, { ParameterIndex::feedback, 0.6f }, { ParameterIndex::drive, 0.3f }, { ParameterIndex::width, 0.4f }, { ParameterIndex::dark, 0.2f }, { ParameterIndex::ms, 0.013f } };
+
+        for (const auto& [index, value] : settings)
+            asHostParameter (processor.floatParameters->at (index)).setValue (value);
+
+        asHostParameter (processor.boolParameters->at (ParameterIndex::tempoChanger)).setValue (1.0f);
+
+        // One round trip first: a value between the grid's steps (the default Sync) settles on it.
+        juce::MemoryBlock settled;
+        processor.getStateInformation (settled);
+        processor.setStateInformation (settled.getData(), static_cast<int> (settled.getSize()));
+
+        processor.prepareToPlay (48000.0, 256);
+
+        std::atomic<bool> running{ true };
+        std::atomic<int> roundTrips{ 0 };
+        std::atomic<int> mismatches{ 0 };
+
+        std::thread host ([&]
+                          {
+                              if (! withStateTraffic)
+                                  return;
+
+                              juce::MemoryBlock first;
+                              processor.getStateInformation (first);
+
+                              while (running.load())
+                              {
+                                  processor.setStateInformation (first.getData(), static_cast<int> (first.getSize()));
+                                  juce::MemoryBlock again;
+                                  processor.getStateInformation (again);
+                                  mismatches.fetch_add (again == first ? 0 : 1);
+                                  roundTrips.fetch_add (1);
+                              } });
+
+        std::mt19937 random (3);
+        std::uniform_real_distribution<float> signal (-1.0f, 1.0f);
+        juce::AudioBuffer<float> audio (2, 256);
+        juce::MidiBuffer midi;
+        std::vector<float> output;
+
+        // The state traffic is under way before the first block.
+        while (withStateTraffic && roundTrips.load() == 0)
+            std::this_thread::yield();
+
+        for (int block = 0; block < 3000; ++block)
+        {
+            for (int ch = 0; ch < 2; ++ch)
+                for (int i = 0; i < 256; ++i)
+                    audio.setSample (ch, i, block < 1500 ? signal (random) : 0.0f);
+
+            processor.processBlock (audio, midi);
+
+            for (int ch = 0; ch < 2; ++ch)
+                output.insert (output.end(), audio.getReadPointer (ch), audio.getReadPointer (ch) + 256);
+        }
+
+        running.store (false);
+        host.join();
+        EXPECT_EQ (mismatches.load(), 0);
+        return output;
+    };
+
+    const auto quiet = render (false);
+    const auto busy = render (true);
+    ASSERT_EQ (quiet.size(), busy.size());
+    EXPECT_TRUE (quiet == busy) << "the state traffic changed the sound";
+}
 } // namespace

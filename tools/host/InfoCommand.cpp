@@ -14,7 +14,7 @@ int runInfo (const std::vector<std::string>& args)
     const auto blockSize = 512;
     auto plugin = loadBundle (bundleArgument (arguments.positional (0, "BUNDLE")), sampleRate, blockSize);
 
-    // The plug-in measures its latency when it is prepared, so prepare it as a host would.
+    // The plug-in states its latency when it is prepared, so prepare it as a host would.
     plugin->prepareToPlay (sampleRate, blockSize);
     std::cout << describePlugin (*plugin) << describeParameters (*plugin);
     plugin->releaseResources();
