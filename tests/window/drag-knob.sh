@@ -8,34 +8,12 @@ set -euo pipefail
 host=$1
 bundle=$2
 tolerated=$3
+name=drag-knob
 
-if ! command -v xdotool > /dev/null; then
-    echo "drag-knob: xdotool is needed; scripts/setup.sh installs it" >&2
-    exit 1
-fi
+source "$(dirname "$0")/host-session.sh"
+require_tools xdotool
 
-log=$(mktemp)
-pid=""
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2> /dev/null; then
-        kill -KILL "$pid" 2> /dev/null || true
-    fi
-    rm -f "$log"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "drag-knob: $*" >&2
-    echo "--- echovane-host said:" >&2
-    cat "$log" >&2
-    exit 1
-}
-
-"$host" open "$bundle" --seconds 300 > "$log" 2>&1 &
-pid=$!
-
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kestrin Studio Echovane$' | head -n 1) \
-    || fail "no editor window appeared"
+start_host
 
 # Wait until the plug-in's view has its size, so the knob is where the layout puts it.
 for attempt in $(seq 100); do
@@ -63,9 +41,7 @@ sleep 0.1
 xdotool mouseup 1
 sleep 0.5
 
-kill -TERM "$pid"
-wait "$pid" || fail "echovane-host open did not close cleanly"
-pid=""
+stop_host
 
 value=$(awk '$1 == "parameter" && $2 == "Feedback" { print $3 }' "$log")
 [ -n "$value" ] || fail "the host reported no Feedback value"
@@ -76,10 +52,10 @@ if ! awk -v v="$value" 'BEGIN { exit !(v >= 0.435 && v <= 0.445) }'; then
 fi
 
 # The other knobs stayed where they were.
-for name in Balance Width Drive Dark Bright; do
-    grep -q "^parameter $name " "$log" || fail "no value for $name"
+for knob in Balance Width Drive Dark Bright; do
+    grep -q "^parameter $knob " "$log" || fail "no value for $knob"
 done
 [ "$(awk '$1 == "parameter" && $2 == "Balance" { print $3 }' "$log")" = "0.5000" ] || fail "Balance moved"
 
-reports=$("$(dirname "$0")/check-juce-reports.sh" "$log" "$tolerated") || fail "$reports"
+check_juce_reports
 echo "drag-knob: Feedback went from 0.22 to $value"

@@ -9,31 +9,10 @@ set -euo pipefail
 host=$1
 bundle=$2
 tolerated=$3
+name=info-menu-click
 
-for tool in xdotool xwininfo import convert; do
-    command -v "$tool" > /dev/null || {
-        echo "info-menu-click: $tool is needed; scripts/setup.sh installs it" >&2
-        exit 1
-    }
-done
-
-work=$(mktemp -d)
-log="$work/host.log"
-pid=""
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2> /dev/null; then
-        kill -KILL "$pid" 2> /dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "info-menu-click: $*" >&2
-    echo "--- echovane-host said:" >&2
-    cat "$log" >&2
-    exit 1
-}
+source "$(dirname "$0")/host-session.sh"
+require_tools xdotool xwininfo import convert
 
 # The stand-in browser: records each address it is asked to open.
 mkdir "$work/bin"
@@ -41,11 +20,7 @@ printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s/opened.txt"\n' "$work" > "$work/b
 chmod +x "$work/bin/xdg-open"
 touch "$work/opened.txt"
 
-PATH="$work/bin:$PATH" "$host" open "$bundle" --seconds 300 > "$log" 2>&1 &
-pid=$!
-
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kestrin Studio Echovane$' | head -n 1) \
-    || fail "no editor window appeared"
+PATH="$work/bin:$PATH" start_host
 
 for attempt in $(seq 100); do
     grep -q '^opened ' "$log" && break
@@ -124,8 +99,6 @@ expect_pixel 500 55 "!($about_card)" "the About panel closed by the next click"
 
 [ "$(wc -l < "$work/opened.txt")" -eq 2 ] || fail "unexpected browser launches: $(cat "$work/opened.txt")"
 
-kill -TERM "$pid"
-wait "$pid" || fail "echovane-host open did not close cleanly"
-pid=""
-reports=$("$(dirname "$0")/check-juce-reports.sh" "$log" "$tolerated") || fail "$reports"
+stop_host
+check_juce_reports
 echo "info-menu-click: passed"

@@ -8,34 +8,12 @@ set -euo pipefail
 host=$1
 bundle=$2
 tolerated=$3
+name=open-and-click
 
-if ! command -v xdotool > /dev/null || ! command -v xwininfo > /dev/null; then
-    echo "open-and-click: xdotool and xwininfo are needed; scripts/setup.sh installs them" >&2
-    exit 1
-fi
+source "$(dirname "$0")/host-session.sh"
+require_tools xdotool xwininfo
 
-log=$(mktemp)
-pid=""
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2> /dev/null; then
-        kill -KILL "$pid" 2> /dev/null || true
-    fi
-    rm -f "$log"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "open-and-click: $*" >&2
-    echo "--- echovane-host said:" >&2
-    cat "$log" >&2
-    exit 1
-}
-
-"$host" open "$bundle" --seconds 300 > "$log" 2>&1 &
-pid=$!
-
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kestrin Studio Echovane$' | head -n 1) \
-    || fail "no editor window appeared"
+start_host
 
 window_size() {
     local WIDTH HEIGHT
@@ -84,11 +62,9 @@ expect_size 1200x600
 click_size_changer 1200 600
 expect_size 800x384
 
-kill -TERM "$pid"
-wait "$pid" || fail "echovane-host open did not close cleanly"
-pid=""
+stop_host
 
 grep -q '^opened 1000x480$' "$log" || fail "the host did not report the opening size"
 grep -q '^closed at 800x384$' "$log" || fail "the host did not report the closing size"
-reports=$("$(dirname "$0")/check-juce-reports.sh" "$log" "$tolerated") || fail "$reports"
+check_juce_reports
 echo "open-and-click: passed"

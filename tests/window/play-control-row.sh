@@ -11,37 +11,14 @@ set -euo pipefail
 host=$1
 bundle=$2
 tolerated=$3
+name=play-control-row
 
-if ! command -v xdotool > /dev/null; then
-    echo "play-control-row: xdotool is needed; scripts/setup.sh installs it" >&2
-    exit 1
-fi
-
-log=$(mktemp)
-pid=""
-cleanup() {
-    if [ -n "$pid" ] && kill -0 "$pid" 2> /dev/null; then
-        kill -KILL "$pid" 2> /dev/null || true
-    fi
-    rm -f "$log"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "play-control-row: $*" >&2
-    echo "--- echovane-host said:" >&2
-    cat "$log" >&2
-    exit 1
-}
+source "$(dirname "$0")/host-session.sh"
+require_tools xdotool
 
 # Opens the editor in a window and waits until it shows at 1000 x 480.
 open_editor() {
-    : > "$log"
-    "$host" open "$bundle" --seconds 300 > "$log" 2>&1 &
-    pid=$!
-
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Kestrin Studio Echovane$' | head -n 1) \
-        || fail "no editor window appeared"
+    start_host
 
     for attempt in $(seq 100); do
         grep -q '^opened 1000x480$' "$log" && break
@@ -49,13 +26,6 @@ open_editor() {
     done
     grep -q '^opened 1000x480$' "$log" || fail "the editor did not open at 1000x480"
     sleep 0.5
-}
-
-# Closes the window; the host then prints the parameters as the editor left them.
-close_editor() {
-    kill -TERM "$pid"
-    wait "$pid" || fail "echovane-host open did not close cleanly"
-    pid=""
 }
 
 click() {
@@ -92,7 +62,7 @@ open_editor
 click "${triplet[@]}"
 click "${dotted[@]}"
 click "${bypass[@]}"
-close_editor
+stop_host
 expect_parameter Triplet 0 "after TRIPLET then DOTTED"
 expect_parameter Dotted 1 "after TRIPLET then DOTTED"
 expect_parameter Bypass 1 "after a click on BYPASS"
@@ -115,11 +85,11 @@ click "${read_out[@]}"
 xdotool type --delay 50 "abc"
 xdotool key Return
 sleep 0.5
-close_editor
+stop_host
 
 expect_parameter TempoChanger 1 "after the lever click"
 expect_parameter Dotted 0 "after the change of mode"
 expect_parameter Triplet 0 "after a click on TRIPLET in milliseconds mode"
 expect_parameter MS 0.06 "after typing 300"
-reports=$("$(dirname "$0")/check-juce-reports.sh" "$log" "$tolerated") || fail "$reports"
+check_juce_reports
 echo "play-control-row: passed"
