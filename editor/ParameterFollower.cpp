@@ -57,7 +57,9 @@ ParameterFollower::ParameterFollower (juce::AudioProcessorParameter& parameterTo
     : parameter (parameterToFollow)
     , callback (std::move (onChange))
 {
-    JUCE_ASSERT_MESSAGE_THREAD
+    // On Linux a plug-in's editor may be built on the host's thread under the message manager's
+    // lock, before the host's run loop takes over as the message thread.
+    JUCE_ASSERT_MESSAGE_MANAGER_IS_LOCKED
     ticker->add (this);
     parameter.addListener (this);
 }

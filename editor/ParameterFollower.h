@@ -17,7 +17,7 @@
 
     Registers as the parameter's listener on construction and removes itself on destruction;
     JUCE's listener lock guarantees that no call is in flight once the destructor returns. Make
-    and destroy followers on the message thread only. */
+    and destroy followers on the message thread, or with the message manager locked. */
 class ParameterFollower final : private juce::AudioProcessorParameter::Listener
 {
 public:
