@@ -25,7 +25,7 @@ echo "== Debug build and tests: JUCE's assertions and leak detectors"
 run_suite build-debug -DCMAKE_BUILD_TYPE=Debug
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:suppressions=$PWD/tests/support/asan-suppressions.txt
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DECHOVANE_SANITIZERS=address,undefined
 
