@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AllParametersListener.h"
 #include "engine/PluginProcessor.h"
 
 #include <gtest/gtest.h>
@@ -14,20 +15,12 @@ namespace echovane::testing
 /** Writes every host parameter of a processor hears, in order, as short words: "Triplet=1",
     "Triplet(" for a gesture's start and "Triplet)" for its end. A test compares the whole
     list, so the order of writes and gestures is part of what it checks. */
-class ParameterLog final : private juce::AudioProcessorParameter::Listener
+class ParameterLog final : private AllParametersListener
 {
 public:
     explicit ParameterLog (OvelanAudioProcessor& processorToWatch)
-        : processor (processorToWatch)
+        : AllParametersListener (processorToWatch)
     {
-        for (auto* parameter : processor.getParameters())
-            parameter->addListener (this);
-    }
-
-    ~ParameterLog() override
-    {
-        for (auto* parameter : processor.getParameters())
-            parameter->removeListener (this);
     }
 
     std::vector<std::string> entries;
@@ -35,11 +28,6 @@ public:
     void clear() { entries.clear(); }
 
 private:
-    std::string nameOf (int index) const
-    {
-        return processor.getParameters()[index]->getName (64).toStdString();
-    }
-
     void parameterValueChanged (int index, float value) override
     {
         entries.push_back (nameOf (index) + "=" + juce::String (value).toStdString());
@@ -49,8 +37,6 @@ private:
     {
         entries.push_back (nameOf (index) + (starting ? "(" : ")"));
     }
-
-    OvelanAudioProcessor& processor;
 };
 
 using Log = std::vector<std::string>;

@@ -1,6 +1,7 @@
 #include "BundleFixture.h"
 #include "EditorWindow.h"
 #include "OwnedEditor.h"
+#include "support/AllParametersListener.h"
 #include "support/MessagePump.h"
 #include "support/StateBlocks.h"
 
@@ -12,20 +13,12 @@ using echovane::host::EditorWindow;
 using echovane::testing::pumpUntil;
 
 /** Counts what the plug-in tells the host about its parameters. */
-class HostSideWatch final : private juce::AudioProcessorParameter::Listener
+class HostSideWatch final : private echovane::testing::AllParametersListener
 {
 public:
     explicit HostSideWatch (juce::AudioPluginInstance& pluginToWatch)
-        : plugin (pluginToWatch)
+        : AllParametersListener (pluginToWatch)
     {
-        for (auto* parameter : plugin.getParameters())
-            parameter->addListener (this);
-    }
-
-    ~HostSideWatch() override
-    {
-        for (auto* parameter : plugin.getParameters())
-            parameter->removeListener (this);
     }
 
     int notifications = 0;
@@ -33,8 +26,6 @@ public:
 private:
     void parameterValueChanged (int, float) override { ++notifications; }
     void parameterGestureChanged (int, bool) override { ++notifications; }
-
-    juce::AudioPluginInstance& plugin;
 };
 
 /** One parameter's notifications as the host receives them: 'B' for a gesture's begin, 'E' for
@@ -160,7 +151,7 @@ TEST_F (EditorWindowTest, TheViewTakesAnySizeTheHostProposes)
 }
 TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
 {
-    auto* feedback = plugin->getParameters()[2];
+    auto* feedback = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::feedback)];
     ASSERT_EQ (feedback->getName (64), "Feedback");
     const auto before = feedback->getValue();
 
@@ -209,20 +200,12 @@ TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
 
 /** Everything the host hears of its plug-in's parameters, in order, as "Name(", "Name=value"
     and "Name)". */
-class HostSideLog final : private juce::AudioProcessorParameter::Listener
+class HostSideLog final : private echovane::testing::AllParametersListener
 {
 public:
     explicit HostSideLog (juce::AudioPluginInstance& pluginToWatch)
-        : plugin (pluginToWatch)
+        : AllParametersListener (pluginToWatch)
     {
-        for (auto* parameter : plugin.getParameters())
-            parameter->addListener (this);
-    }
-
-    ~HostSideLog() override
-    {
-        for (auto* parameter : plugin.getParameters())
-            parameter->removeListener (this);
     }
 
     std::vector<std::string> entries;
@@ -237,18 +220,14 @@ public:
     int count (const std::string& entry) const { return static_cast<int> (std::count (entries.begin(), entries.end(), entry)); }
 
 private:
-    std::string nameOf (int index) const { return plugin.getParameters()[index]->getName (64).toStdString(); }
-
     void parameterValueChanged (int index, float value) override { entries.push_back (nameOf (index) + "=" + juce::String (value).toStdString()); }
     void parameterGestureChanged (int index, bool starting) override { entries.push_back (nameOf (index) + (starting ? "(" : ")")); }
-
-    juce::AudioPluginInstance& plugin;
 };
 
 TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTheVariantsClearedInside)
 {
-    plugin->getParameters()[10]->setValueNotifyingHost (1.0f);
-    ASSERT_EQ (plugin->getParameters()[10]->getName (64), "Triplet");
+    plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)]->setValueNotifyingHost (1.0f);
+    ASSERT_EQ (plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)]->getName (64), "Triplet");
 
     echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
@@ -287,14 +266,14 @@ TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTh
 
     EXPECT_EQ (log.find ("Triplet("), -1);
     EXPECT_EQ (log.find ("Dotted("), -1);
-    EXPECT_EQ (plugin->getParameters()[11]->getValue(), 1.0f);
-    EXPECT_EQ (plugin->getParameters()[10]->getValue(), 0.0f);
+    EXPECT_EQ (plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::tempoChanger)]->getValue(), 1.0f);
+    EXPECT_EQ (plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)]->getValue(), 0.0f);
 }
 
 TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessageThread)
 {
-    auto* triplet = plugin->getParameters()[10];
-    auto* dotted = plugin->getParameters()[12];
+    auto* triplet = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)];
+    auto* dotted = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::dotted)];
     ASSERT_EQ (triplet->getName (64), "Triplet");
     ASSERT_EQ (dotted->getName (64), "Dotted");
 
