@@ -1,29 +1,11 @@
 #include "editor/DelayRow.h"
 #include "engine/PluginProcessor.h"
+#include "tests/support/RepaintRecorder.h"
 
 #include <benchmark/benchmark.h>
 
 namespace
 {
-/** Counts every repaint that reaches the top of the tree, wherever it started. */
-class RepaintCounter final : public juce::CachedComponentImage
-{
-public:
-    void paint (juce::Graphics&) override {}
-    bool invalidateAll() override { return count(); }
-    bool invalidate (const juce::Rectangle<int>&) override { return count(); }
-    void releaseResources() override {}
-
-    int repaints = 0;
-
-private:
-    bool count()
-    {
-        ++repaints;
-        return true;
-    }
-};
-
 /** One tick of the TIME knob's 100 ms read-out timer with nothing changed, in synced mode
     (argument 0) and milliseconds mode (argument 1). Reports the repaints per tick, which must
     be zero: a tick that changes nothing costs no drawing. */
@@ -37,8 +19,7 @@ void readOutIdleTick (benchmark::State& state)
     row.setBounds (top.getLocalBounds());
     top.setVisible (true);
 
-    auto* counter = new RepaintCounter();
-    top.setCachedComponentImage (counter);
+    auto& repaints = echovane::testing::RepaintRecorder::attachTo (top);
 
     if (state.range (0) == 1)
     {
@@ -48,13 +29,12 @@ void readOutIdleTick (benchmark::State& state)
 
     auto& time = row.getRow().getTimeKnob().getCompass();
     time.timerCallback();
-    counter->repaints = 0;
+    repaints.clear();
 
     for (auto _ : state)
         time.timerCallback();
 
-    state.counters["repaintsPerTick"] = benchmark::Counter (static_cast<double> (counter->repaints) / static_cast<double> (state.iterations()));
-    top.setCachedComponentImage (nullptr);
+    state.counters["repaintsPerTick"] = benchmark::Counter (static_cast<double> (repaints.areas.size()) / static_cast<double> (state.iterations()));
 }
 
 /** The same tick when "Sync" moves every time: the cost of a tick that does redraw. */

@@ -2,6 +2,7 @@
 #include "support/EditorProbe.h"
 #include "support/MessagePump.h"
 #include "support/ParameterLog.h"
+#include "support/RepaintRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,25 +18,6 @@ using echovane::testing::writeOnThisThread;
 using B = ParameterIndex::Bool;
 using F = ParameterIndex::Float;
 
-/** Counts every repaint that reaches the top of a component tree, wherever it started. */
-class RepaintCounter final : public juce::CachedComponentImage
-{
-public:
-    void paint (juce::Graphics&) override {}
-    bool invalidateAll() override { return count(); }
-    bool invalidate (const juce::Rectangle<int>&) override { return count(); }
-    void releaseResources() override {}
-
-    int repaints = 0;
-
-private:
-    bool count()
-    {
-        ++repaints;
-        return true;
-    }
-};
-
 /** The whole control row at its 100 % size, in a visible top component that counts repaints. */
 struct Row
 {
@@ -45,10 +27,7 @@ struct Row
         top.addAndMakeVisible (wrapper);
         top.setVisible (true);
         wrapper.setBounds (top.getLocalBounds());
-        top.setCachedComponentImage (counter);
     }
-
-    ~Row() { top.setCachedComponentImage (nullptr); }
 
     DelayRow& row() { return wrapper.getRow(); }
     TimeCompassWrapper& time() { return row().getTimeKnob().getCompass(); }
@@ -87,7 +66,8 @@ struct Row
     OvelanAudioProcessor processor;
     juce::Component top;
     DelayRowWrapper wrapper{ *processor.floatParameters, *processor.boolParameters };
-    RepaintCounter* counter = new RepaintCounter();
+    // Owned by `top`, which deletes it with itself.
+    echovane::testing::RepaintRecorder& repaints = echovane::testing::RepaintRecorder::attachTo (top);
 };
 
 struct NoteValueRange
@@ -307,26 +287,26 @@ TEST (TimeReadOut, AnIdleTickRepaintsNothing)
 {
     Row row;
     row.time().timerCallback();
-    row.counter->repaints = 0;
+    row.repaints.clear();
 
     for (int tick = 0; tick < 10; ++tick)
         row.time().timerCallback();
 
-    EXPECT_EQ (row.counter->repaints, 0) << "synced mode, nothing changed";
+    EXPECT_TRUE (row.repaints.areas.empty()) << "synced mode, nothing changed";
 
-    // The counter does see a changed text.
+    // The recorder does see a changed text.
     hostParameter (row.processor, F::sync).setValue (1.0f);
     row.time().timerCallback();
-    EXPECT_GT (row.counter->repaints, 0);
+    EXPECT_FALSE (row.repaints.areas.empty());
 
     row.enterMillisecondsMode();
     row.time().timerCallback();
-    row.counter->repaints = 0;
+    row.repaints.clear();
 
     for (int tick = 0; tick < 10; ++tick)
         row.time().timerCallback();
 
-    EXPECT_EQ (row.counter->repaints, 0) << "milliseconds mode, nothing changed";
+    EXPECT_TRUE (row.repaints.areas.empty()) << "milliseconds mode, nothing changed";
 }
 
 TEST (TimeReadOut, TheTimerRunsOnItsOwn)
