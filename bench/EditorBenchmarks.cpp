@@ -1,6 +1,7 @@
 #include "editor/BasicButtonWrapper.h"
 #include "editor/PluginEditor.h"
 #include "editor/UpperKnob.h"
+#include "tests/support/KnobProbe.h"
 #include "tests/support/RepaintRecorder.h"
 #include "tools/host/OwnedEditor.h"
 
@@ -29,21 +30,6 @@ struct PaintedEditor
         juce::Graphics g (frame);
         g.reduceClipRegion (area);
         editor->paintEntireComponent (g, true);
-    }
-
-    BasicButtonWrapper* findKnob (juce::Component& root, const juce::String& caption)
-    {
-        for (auto* child : root.getChildren())
-        {
-            if (auto* group = dynamic_cast<BasicButtonWrapper*> (child))
-                if (group->getCaption().getLabel().getText() == caption)
-                    return group;
-
-            if (auto* found = findKnob (*child, caption))
-                return found;
-        }
-
-        return nullptr;
     }
 
     OvelanAudioProcessor processor;
@@ -86,7 +72,7 @@ void knobDragStep (benchmark::State& state)
 {
     const auto percent = static_cast<int> (state.range (0));
     PaintedEditor painted (1000 * percent / 100, 480 * percent / 100);
-    auto& knob = painted.findKnob (*painted.editor, "FEED")->getCompass().getKnob();
+    auto& knob = echovane::testing::findSmallKnob (*painted.editor, "FEED")->getCompass().getKnob();
     auto& ring = knob.getUpperKnob();
     auto& recorder = RepaintRecorder::attachTo (*painted.editor);
 

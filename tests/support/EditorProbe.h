@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AllParametersListener.h"
 #include "editor/PluginEditor.h"
 #include "tools/host/OwnedEditor.h"
 
@@ -60,25 +61,18 @@ inline void clickSizeChanger (juce::Component& editor)
 }
 
 /** Counts every notification a parameter sends: value changes and gesture starts and ends. */
-class ParameterWatch final : private juce::AudioProcessorParameter::Listener
+class ParameterWatch final : private AllParametersListener
 {
 public:
     explicit ParameterWatch (OvelanAudioProcessor& processorToWatch)
-        : processor (processorToWatch)
+        : AllParametersListener (processorToWatch)
+        , processor (processorToWatch)
     {
-        for (auto* parameter : processor.getParameters())
-            parameter->addListener (this);
-
+        // The hidden size parameter is no host parameter, but the watch hears it too.
         processor.sizeChanger->addListener (this);
     }
 
-    ~ParameterWatch() override
-    {
-        for (auto* parameter : processor.getParameters())
-            parameter->removeListener (this);
-
-        processor.sizeChanger->removeListener (this);
-    }
+    ~ParameterWatch() override { processor.sizeChanger->removeListener (this); }
 
     int valueChanges = 0;
     int gestures = 0;
