@@ -21,6 +21,22 @@ T* findChild (const juce::Component& parent)
     return nullptr;
 }
 
+/** The first component of type T anywhere below `parent`, depth first. */
+template<typename T>
+T* findDescendant (const juce::Component& parent)
+{
+    for (auto* child : parent.getChildren())
+    {
+        if (auto* typed = dynamic_cast<T*> (child))
+            return typed;
+
+        if (auto* deeper = findDescendant<T> (*child))
+            return deeper;
+    }
+
+    return nullptr;
+}
+
 /** An editor built and shown the way the host's wrapper does it: createEditorIfNeeded, then
     made visible (hit tests only find visible components); closed as the wrapper closes it. */
 inline echovane::host::OwnedEditor openEditor (OvelanAudioProcessor& processor)

@@ -348,7 +348,8 @@ TEST (AboutPanel, TextLinesInOrder)
     EXPECT_EQ (lines[4], "www.kestrinstudio.example");
     EXPECT_EQ (lines[5], "");
     EXPECT_EQ (lines[7], "");
-    EXPECT_TRUE (lines[8].contains ("2023"));
+    EXPECT_FALSE (lines[8].contains ("2023"));
+    EXPECT_TRUE (lines[9].contains ("2023"));
     EXPECT_EQ (lines[10], "Kestrin Studio Echovane");
     EXPECT_EQ (lines[11], "");
     EXPECT_EQ (lines[12], "VST Plugin Technology by Steinberg");
@@ -379,6 +380,26 @@ TEST (AboutPanel, LayoutAtTheHundredPercentStep)
     EXPECT_NEAR (card.getBlue(), 0x87, 1);
     const auto cross = image.getPixelAt (588, 12);
     EXPECT_LT (cross.getBlue(), card.getBlue() - 20);
+}
+
+// The label reaches past the panel's right edge on purpose, so a line too long for the visible
+// part is cut off silently: every line must end inside the panel at every editor size.
+TEST (AboutPanel, EveryLineEndsInsideThePanelAtEverySize)
+{
+    MenuFixture fixture;
+    const juce::Point<int> editorSizes[] = { { 800, 384 }, { 1000, 480 }, { 1500, 720 }, { 1237, 611 }, { 640, 300 }, { 1000, 900 } };
+
+    for (const auto size : editorSizes)
+    {
+        fixture.editor->setSize (size.x, size.y);
+        const auto& label = fixture.about().getAboutLabel();
+        const auto textLeft = static_cast<float> (label.getX() + label.getBorderSize().getLeft());
+        const auto lines = juce::StringArray::fromLines (label.getText());
+
+        for (const auto& line : lines)
+            EXPECT_LE (textLeft + label.getFont().getStringWidthFloat (line), static_cast<float> (fixture.about().getWidth()))
+                << "\"" << line << "\" at " << size.x << " x " << size.y;
+    }
 }
 
 TEST (InfoEditor, EveryOpeningMakesItsOwnCheckAndClosingLeavesNoThread)

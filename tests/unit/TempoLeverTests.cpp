@@ -9,8 +9,10 @@
 namespace
 {
 using echovane::testing::clickAt;
+using echovane::testing::findDescendant;
 using echovane::testing::hostParameter;
 using echovane::testing::Log;
+using echovane::testing::openEditor;
 using echovane::testing::ParameterLog;
 using echovane::testing::sortedPart;
 using echovane::testing::writeFromAnotherThread;
@@ -221,5 +223,55 @@ TEST (TempoLever, CaptionsSitRightAboveTheLever)
     EXPECT_EQ (wrapper.msCaption.getText(), "MS");
     EXPECT_EQ (wrapper.tempoCaption.getText(), "TEMPO");
     EXPECT_FLOAT_EQ (wrapper.msCaption.getFont().getHeight(), 11.25f);
+}
+
+// The lever is drawn turned about a pivot below it, and its holder clips whatever the turn
+// carries outside. Drawn here unclipped, on a canvas with a margin around the holder, exactly as
+// JUCE places it (position, then transform): no visible pixel may fall outside the holder.
+int leverPixelsOutsideItsHolder (const TempoCompassComponent& lever, juce::Drawable& picture)
+{
+    const auto holder = lever.getParentComponent()->getLocalBounds();
+    const auto margin = holder.getWidth();
+    juce::Image canvas (juce::Image::ARGB, holder.getWidth() + 2 * margin, holder.getHeight() + 2 * margin, true);
+
+    {
+        juce::Graphics g (canvas);
+        g.addTransform (juce::AffineTransform::translation (lever.getPosition().toFloat())
+                            .followedBy (lever.getTransform())
+                            .translated (static_cast<float> (margin), static_cast<float> (margin)));
+        picture.drawWithin (g, lever.getLocalBounds().toFloat(), juce::RectanglePlacement::stretchToFit, 1.0f);
+    }
+
+    const auto inside = holder.translated (margin, margin);
+    int outside = 0;
+
+    for (int y = 0; y < canvas.getHeight(); ++y)
+        for (int x = 0; x < canvas.getWidth(); ++x)
+            if (! inside.contains (x, y) && canvas.getPixelAt (x, y).getAlpha() > 16)
+                ++outside;
+
+    return outside;
+}
+
+TEST (TempoLever, StaysInsideItsHolderInBothModesAtEverySize)
+{
+    const juce::Point<int> editorSizes[] = { { 800, 384 }, { 1000, 480 }, { 1500, 720 }, { 1237, 611 }, { 700, 480 }, { 1000, 300 } };
+
+    for (const auto mode : { 0.0f, 1.0f })
+    {
+        OvelanAudioProcessor processor;
+        writeOnThisThread (hostParameter (processor, P::tempoChanger), mode);
+        auto editor = openEditor (processor);
+        auto* holder = findDescendant<TempoChangerButton> (*editor);
+        ASSERT_NE (holder, nullptr);
+
+        for (const auto size : editorSizes)
+        {
+            editor->setSize (size.x, size.y);
+            SCOPED_TRACE (juce::String (size.x) + " x " + juce::String (size.y) + (mode > 0.5f ? " milliseconds" : " synced"));
+            ASSERT_EQ (holder->getLever().getAngle(), mode > 0.5f ? towardsMs : towardsTempo);
+            EXPECT_EQ (leverPixelsOutsideItsHolder (holder->getLever(), *holder->leverPicture), 0);
+        }
+    }
 }
 } // namespace

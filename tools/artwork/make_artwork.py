@@ -170,17 +170,20 @@ def maker_lettering():
 
 def tempo_lever():
     s = 48
+    # The editor turns the whole picture half a radian about a pivot below it, which carries the
+    # base's lower corners further down; the base stands high enough that, tilted either way,
+    # nothing of it reaches the holder's bottom edge.
     defs = ('<radialGradient id="ball" cx="22" cy="7" r="8" gradientUnits="userSpaceOnUse">'
             '<stop offset="0" stop-color="#D8FFFF"/><stop offset="0.45" stop-color="%s"/>'
             '<stop offset="1" stop-color="#00A6B2"/></radialGradient>'
-            '<linearGradient id="base" x1="0" y1="34" x2="0" y2="48" gradientUnits="userSpaceOnUse">'
+            '<linearGradient id="base" x1="0" y1="29" x2="0" y2="41" gradientUnits="userSpaceOnUse">'
             '<stop offset="0" stop-color="#0D3A43"/><stop offset="1" stop-color="#031519"/></linearGradient>'
             % BLUE)
     body = "\n".join([
-        '<path d="M24 44L24 12" fill="none" stroke="%s" stroke-opacity="0.22" stroke-width="8" '
+        '<path d="M24 38L24 12" fill="none" stroke="%s" stroke-opacity="0.22" stroke-width="8" '
         'stroke-linecap="round"/>' % BLUE,
-        '<path d="M24 44L24 12" fill="none" stroke="%s" stroke-width="3.4" stroke-linecap="round"/>' % BLUE,
-        '<path d="M10 47.2A14 13 0 0 1 38 47.2Z" fill="url(#base)" stroke="%s" stroke-width="1.6" '
+        '<path d="M24 38L24 12" fill="none" stroke="%s" stroke-width="3.4" stroke-linecap="round"/>' % BLUE,
+        '<path d="M11 41A13 12 0 0 1 37 41Z" fill="url(#base)" stroke="%s" stroke-width="1.6" '
         'stroke-linejoin="round"/>' % BLUE,
         '<circle cx="24" cy="9.5" r="8.5" fill="%s" fill-opacity="0.2"/>' % BLUE,
         '<circle cx="24" cy="9.5" r="6.2" fill="url(#ball)"/>',
