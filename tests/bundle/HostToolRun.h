@@ -22,6 +22,10 @@ enum class HostOutput
     stdoutOnly
 };
 
+/** A display no X server can answer. Leaving DISPLAY unset is not enough: JUCE then tries ":0.0",
+    which a machine with a desktop or a stray X server does serve. */
+constexpr const char* displayThatIsNowhere = "DISPLAY=/nonexistent/echovane-tests/no-display:0";
+
 /** echovane-host run with no display at all, as on a build server; its output is stdout and
     stderr together, or stdout alone. */
 inline ToolRun runHost (juce::StringArray args, HostOutput streams = HostOutput::both)
@@ -34,9 +38,8 @@ inline ToolRun runHost (juce::StringArray args, HostOutput streams = HostOutput:
             args.insert (0, word);
     }
 
+    args.insert (0, displayThatIsNowhere);
     args.insert (0, "WAYLAND_DISPLAY");
-    args.insert (0, "-u");
-    args.insert (0, "DISPLAY");
     args.insert (0, "-u");
     args.insert (0, "/usr/bin/env");
     juce::ChildProcess process;
