@@ -5,5 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-scripts/build.sh build-bench -DECHOVANE_BUILD_BENCHMARKS=ON -DECHOVANE_BUILD_TESTS=OFF
-build-bench/bench/echovane_benchmarks "$@"
+# The Release tree the tests use already compiles the benchmarks; only they are built here.
+scripts/build.sh build -DECHOVANE_BUILD_BENCHMARKS=ON -- echovane_benchmarks
+build/bench/echovane_benchmarks "$@"

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-scripts/build.sh build
+# Only the bundle and the host that shows it; the tests are scripts/test.sh's business.
+scripts/build.sh build -- Echovane_VST3 echovane-host
 
 bundle="build/Echovane_artefacts/Release/VST3/Kestrin Studio Echovane.vst3"
 host=build/tools/echovane-host
