@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config git python3
+    build-essential cmake ninja-build pkg-config git python3 patch
     juce-modules-source libcurl4-openssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
