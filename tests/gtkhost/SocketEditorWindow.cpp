@@ -7,7 +7,7 @@ namespace echovane::gtkhost
 {
 using namespace Steinberg;
 
-SocketEditorWindow::SocketEditorWindow (Vst::IEditController& controller, GlibRunLoop& loop, std::function<void (unsigned long)> embedded)
+SocketEditorWindow::SocketEditorWindow (Vst::IEditController& controller, GlibRunLoop& loop, std::function<void (unsigned long, unsigned long)> embedded)
     : runLoop (loop)
     , onEmbedded (std::move (embedded))
 {
@@ -60,7 +60,7 @@ void SocketEditorWindow::socketRealised (GtkWidget* socketWidget, gpointer self)
     // Nothing may be thrown through GTK's C code: a view that did not attach is reported as an
     // embedding without a window.
     if (! editorWindow.attached)
-        editorWindow.onEmbedded (0);
+        editorWindow.onEmbedded (0, 0);
 }
 
 void SocketEditorWindow::plugAdded (GtkSocket* socketWidget, gpointer self)
@@ -68,7 +68,7 @@ void SocketEditorWindow::plugAdded (GtkSocket* socketWidget, gpointer self)
     auto& editorWindow = *static_cast<SocketEditorWindow*> (self);
 
     if (auto* plug = gtk_socket_get_plug_window (socketWidget))
-        editorWindow.onEmbedded (GDK_WINDOW_XID (plug));
+        editorWindow.onEmbedded (GDK_WINDOW_XID (plug), GDK_WINDOW_XID (gtk_widget_get_window (editorWindow.window)));
 }
 
 tresult PLUGIN_API SocketEditorWindow::resizeView (IPlugView* resizedView, ViewRect* newSize)

@@ -18,10 +18,11 @@ namespace echovane::gtkhost
 class SocketEditorWindow final : public Steinberg::IPlugFrame
 {
 public:
-    /** Calls `onEmbedded` with the X window of the plug-in's own window once the socket has
-        taken it in, or with 0 when the view does not attach; throws std::runtime_error when the
-        controller gives no view. */
-    SocketEditorWindow (Steinberg::Vst::IEditController& controller, GlibRunLoop& runLoop, std::function<void (unsigned long)> onEmbedded);
+    /** Once the socket has taken the plug-in's own window in, calls `onEmbedded` with the X
+        windows of the plug-in's window and of the top-level window (which the window manager
+        frames); with 0 for the first when the view does not attach. Throws std::runtime_error when
+        the controller gives no view. */
+    SocketEditorWindow (Steinberg::Vst::IEditController& controller, GlibRunLoop& runLoop, std::function<void (unsigned long, unsigned long)> onEmbedded);
     ~SocketEditorWindow();
 
     SocketEditorWindow (const SocketEditorWindow&) = delete;
@@ -35,7 +36,7 @@ public:
 
 private:
     GlibRunLoop& runLoop;
-    std::function<void (unsigned long)> onEmbedded;
+    std::function<void (unsigned long, unsigned long)> onEmbedded;
     Steinberg::IPlugView* view = nullptr;
     GtkWidget* window = nullptr;
     GtkWidget* socket = nullptr;

@@ -4,15 +4,29 @@
 
 namespace echovane::gtkhost
 {
-VanishingFrames::VanishingFrames (Display* displayToUse, int depth)
+VanishingFrames::Desk::Desk (Display* displayToUse)
     : display (displayToUse)
 {
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
 
     // The visual copied from the parent: CopyFromParent, as a pointer.
-    outermost = XCreateWindow (display, DefaultRootWindow (display), 0, 0, 8, 8, 0, CopyFromParent, InputOutput,
-                               nullptr, CWOverrideRedirect, &attributes);
+    window = XCreateWindow (display, DefaultRootWindow (display), 0, 0, 8, 8, 0, CopyFromParent, InputOutput,
+                            nullptr, CWOverrideRedirect, &attributes);
+    XMapWindow (display, window);
+    XSync (display, False);
+}
+
+VanishingFrames::Desk::~Desk()
+{
+    XDestroyWindow (display, window);
+    XSync (display, False);
+}
+
+VanishingFrames::VanishingFrames (Display* displayToUse, const Desk& desk, int depth)
+    : display (displayToUse)
+{
+    outermost = XCreateSimpleWindow (display, desk.getWindow(), 0, 0, 8, 8, 0, 0, 0);
     auto parent = outermost;
 
     for (int level = 1; level < depth; ++level)
@@ -26,7 +40,8 @@ VanishingFrames::VanishingFrames (Display* displayToUse, int depth)
     XMapWindow (display, outermost);
     XSync (display, False);
 
-    XSetInputFocus (display, focused, RevertToPointerRoot, CurrentTime);
+    // When the nest vanishes, the focus falls back to the closest viewable ancestor: the desk.
+    XSetInputFocus (display, focused, RevertToParent, CurrentTime);
     Window focus = None;
     int revert = 0;
     XGetInputFocus (display, &focus, &revert);

@@ -8,14 +8,32 @@ namespace echovane::gtkhost
     frames around a small window that holds the input focus, all of which vanish at once when
     `vanish` is called (or the nest goes), as a window manager destroys its frame when a window
     closes. Several frames make the focused window's ancestry deep, so that a walk up it takes
-    long enough to be caught in the middle. The outermost frame is override-redirect: the
-    window manager leaves it alone. */
+    long enough to be caught in the middle. The nest lies in a desk: an override-redirect window
+    that the window manager leaves alone and that takes the focus back when the nest vanishes, so
+    the window manager never sees the focus drop and never moves it elsewhere. */
 class VanishingFrames final
 {
 public:
-    /** Builds the nest with `depth` frames, maps it and gives its innermost window the focus;
-        throws std::runtime_error when the focus does not land there. */
-    VanishingFrames (Display* display, int depth);
+    /** An override-redirect window on the root, mapped, for nests to be built in. */
+    class Desk final
+    {
+    public:
+        explicit Desk (Display* display);
+        ~Desk();
+
+        Desk (const Desk&) = delete;
+        Desk& operator= (const Desk&) = delete;
+
+        Window getWindow() const { return window; }
+
+    private:
+        Display* display;
+        Window window;
+    };
+
+    /** Builds the nest with `depth` frames in `desk`, maps it and gives its innermost window the
+        focus; throws std::runtime_error when the focus does not land there. */
+    VanishingFrames (Display* display, const Desk& desk, int depth);
     ~VanishingFrames();
 
     VanishingFrames (const VanishingFrames&) = delete;

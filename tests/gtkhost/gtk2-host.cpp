@@ -1,7 +1,8 @@
 // echovane-gtk2-host PLUGIN_LIBRARY: a minimal GTK 2 host for one VST3 plug-in, the kind of
 // foreign host the editor has to survive (Ardour 7's GUI is built the same way). It answers one
 // command per line on stdin, each with one line on stdout:
-//   open   opens the plug-in's editor in a window of its own  -> "opened <X window of the plug-in's view>"
+//   open   opens the plug-in's editor in a window of its own
+//          -> "opened <X window of the plug-in's view> <X window of the top-level window>"
 //   close  closes that window as its close button does        -> "closed"
 //   ping   proves the GUI thread is alive and has served what came before -> "pong"
 //   quit   closes everything and exits with status 0
@@ -83,8 +84,9 @@ private:
             // Nothing may be thrown through GTK's C code.
             try
             {
-                editor = std::make_unique<SocketEditorWindow> (module.getController(), runLoop, [] (unsigned long plugWindow)
-                                                               { answer (plugWindow != 0 ? "opened " + std::to_string (plugWindow) : "error the view did not attach"); });
+                editor = std::make_unique<SocketEditorWindow> (module.getController(), runLoop, [] (unsigned long plugWindow, unsigned long topLevelWindow)
+                                                               { answer (plugWindow != 0 ? "opened " + std::to_string (plugWindow) + " " + std::to_string (topLevelWindow)
+                                                                                         : "error the view did not attach"); });
             }
             catch (const std::exception& failure)
             {
