@@ -106,6 +106,9 @@ function (echovane_patch_juce_modules patch_dir)
     # Point JUCE's own targets (module libraries, plug-in wrappers, SDK header sets) at the copies:
     # their sources, include folders and module paths. The modules folder itself stays on every
     # include path, behind the copies, for the modules no patch touches.
+    string (SHA256 patch_set "${fingerprint}")
+    string (SUBSTRING "${patch_set}" 0 16 patch_set)
+
     get_property (juce_targets DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" PROPERTY BUILDSYSTEM_TARGETS)
 
     foreach (target IN LISTS juce_targets)
@@ -135,6 +138,17 @@ function (echovane_patch_juce_modules patch_dir)
 
         if ("${target}" IN_LIST modules)
             set_target_properties (${target} PROPERTIES INTERFACE_JUCE_MODULE_PATH "${patched_modules}")
+        endif ()
+
+        # A copy that newly shadows an installed header (a patch to juce_gui_basics, whose headers
+        # every other GUI module includes) changes no file an existing object was built from, so
+        # neither Ninja nor ccache's direct mode would rebuild those objects, and they would keep
+        # the old class layouts. Everything compiled against JUCE gets the patch set's fingerprint
+        # as a definition instead: a new set changes the compile flags, and all of it rebuilds.
+        get_target_property (module_sources ${target} INTERFACE_JUCE_MODULE_SOURCES)
+
+        if (module_sources)
+            set_property (TARGET ${target} APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS "ECHOVANE_JUCE_PATCH_SET=${patch_set}")
         endif ()
     endforeach ()
 endfunction ()

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
     xvfb xauth xdotool x11-utils fonts-dejavu-core imagemagick
+    libgtk2.0-dev libx11-dev libxtst-dev openbox
 )
 
 missing=()
