@@ -21,7 +21,7 @@ public:
     ~RestoredStateFollower() override;
 
     /** Brings the controls to the parameters if a state was restored since the last look;
-        message thread only. The timer calls this; tests call it to avoid waiting for it. */
+        message thread only. Its timer calls this. */
     void catchUp();
 
 private:
