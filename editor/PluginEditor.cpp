@@ -65,6 +65,7 @@ OvelanAudioProcessorEditor::OvelanAudioProcessorEditor (OvelanAudioProcessor& p)
     // Back-most: every control of the row, each with the parameters it works on.
     delayRowWrapper = std::make_unique<DelayRowWrapper> (*processorRef.floatParameters, *processorRef.boolParameters);
     addAndMakeVisible (delayRowWrapper.get());
+    restoredStateFollower = std::make_unique<RestoredStateFollower> (processorRef, *delayRowWrapper);
 
     // Added back to front: the size changer lies above the glow bars.
     downGlowBar = std::make_unique<DownGLowBarComponent>();

@@ -5,6 +5,7 @@
 #include "../info/UpdateContainer.h"
 #include "DelayRow.h"
 #include "DownGLowBarComponent.h"
+#include "RestoredStateFollower.h"
 #include "UpperGlowBarComponent.h"
 #include "WindowSizeChangerComponent.h"
 
@@ -56,6 +57,8 @@ private:
     // The notice owns the update check; the hotspot leaves first, then the check is stopped.
     std::unique_ptr<UpdateContainer> updateContainer;
     std::unique_ptr<PopuppWindowComponent> popupWindow;
+    // Leaves before the controls it brings to a restored state.
+    std::unique_ptr<RestoredStateFollower> restoredStateFollower;
     int editorBaseWidth = 0;
 
     juce::Image backgroundCache;

@@ -130,6 +130,11 @@ void TempoCompassComponent::parameterValueChanged (float newValue)
     modeChanged();
 }
 
+void TempoCompassComponent::followParameter()
+{
+    parameterValueChanged (asHostParameter (modeParameter).getValue());
+}
+
 void TempoCompassComponent::modeChanged()
 {
     if (onModeChanged != nullptr)

@@ -40,6 +40,10 @@ public:
         points it at the TIME knob's layout, which swaps the knob shown. */
     std::function<void()> onModeChanged;
 
+    /** Takes the parameter's current value as a notification would bring it, for a value that
+        was set without one (a restored state); message thread only. Writes nothing. */
+    void followParameter();
+
 private:
     void parameterValueChanged (float newValue);
     void refresh();

@@ -47,6 +47,7 @@ OvelanAudioProcessor::OvelanAudioProcessor()
 
     delayProcess = std::make_unique<DelayProcess> (floatParameters, boolParameters);
     bypassCleared = false;
+    lastFiniteValues = std::make_unique<LastFiniteValues> (*floatParameters, *boolParameters);
 
     sizeChanger = std::make_unique<juce::AudioParameterFloat> ("SIZE_CHANGER",
                                                                "size changer",
@@ -57,6 +58,9 @@ OvelanAudioProcessor::OvelanAudioProcessor()
 
 OvelanAudioProcessor::~OvelanAudioProcessor()
 {
+    // It stops listening through the two vectors, so it goes before them.
+    lastFiniteValues.reset();
+
     delete floatParameters;
     floatParameters = nullptr;
     delete boolParameters;
@@ -154,11 +158,20 @@ void OvelanAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement state (stateTag);
 
+    // A value a host left as NaN is saved as the engine goes on using it: its last finite one.
     for (size_t i = 0; i < parameterNames.size(); ++i)
-        state.setAttribute (juce::String (parameterNames[i]), static_cast<double> (floatParameters->at (i)->get()));
+    {
+        const auto value = lastFiniteValues->valueOf (floatParameters->at (i)->getParameterIndex());
+        state.setAttribute (juce::String (parameterNames[i]), static_cast<double> (value));
+    }
 
+    // A bool is saved as what it means to the engine, so that any value from 0.5 up comes back
+    // on; 0 and 1 are saved as they always were.
     for (auto* parameter : *boolParameters)
-        state.setAttribute (parameter->getParameterID(), static_cast<double> (asHostParameter (parameter).getValue()));
+    {
+        const auto on = lastFiniteValues->valueOf (parameter->getParameterIndex()) >= 0.5f;
+        state.setAttribute (parameter->getParameterID(), on ? 1.0 : 0.0);
+    }
 
     state.setAttribute (sizeChangerAttribute, static_cast<double> (sizeChanger->get()));
 
@@ -167,24 +180,24 @@ void OvelanAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
 void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (! StateTextGuard::holdsValidText (data, sizeInBytes))
+    // A damaged block changes nothing; StateTextGuard says which blocks are damaged.
+    const auto state = StateTextGuard::readBlock (data, sizeInBytes);
+
+    if (! state.has_value())
         return;
 
-    const auto state = getXmlFromBinary (data, sizeInBytes);
-
-    if (state == nullptr)
-        return;
-
-    // Any case of the tag is accepted, as hasTagName does; hasTagName itself also asserts on a
-    // tag that matches only when case is ignored, and a stored project may hold one.
-    if (state->getTagName().equalsIgnoreCase (stateTag))
+    // Any case of the tag is accepted, as JUCE's hasTagName has always accepted it.
+    if (state->hasTagIgnoringCase (stateTag))
     {
         for (size_t i = 0; i < parameterNames.size(); ++i)
-            if (const auto value = StateTextGuard::readStoredNumber (*state, parameterNames[i].c_str()))
+            if (const auto value = StateTextGuard::readStoredNumber (*state, parameterNames[i]))
                 asHostParameter (floatParameters->at (i)).setValue (*value);
 
         for (auto* parameter : *boolParameters)
-            asHostParameter (parameter).setValue (state->getBoolAttribute (parameter->getParameterID(), false) ? 1.0f : 0.0f);
+        {
+            const auto text = state->attribute (parameter->getParameterID().toStdString());
+            asHostParameter (parameter).setValue (text.has_value() && StateTextGuard::readsAsOn (*text) ? 1.0f : 0.0f);
+        }
     }
 
     if (const auto step = StateTextGuard::readStoredNumber (*state, sizeChangerAttribute))
@@ -196,6 +209,9 @@ void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInByte
             sizeChanger->sendValueChangedMessageToListeners (normalised);
         }
     }
+
+    lastFiniteValues->refresh();
+    restoreCount.fetch_add (1, std::memory_order_acq_rel);
 }
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()

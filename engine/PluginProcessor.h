@@ -1,10 +1,13 @@
 #pragma once
 
+#include "LastFiniteValues.h"
 #include "MetaParameter.h"
 #include "ParameterIndex.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +50,11 @@ public:
     /** The engine as it stands, for tests and diagnostics. */
     const DelayProcess& getDelayProcess() const noexcept;
 
+    /** How many state blocks have been applied so far. A restore sets the parameters without
+        telling their listeners, so an open editor watches this to bring its controls to them;
+        any thread may read it. */
+    std::uint32_t getRestoreCount() const noexcept { return restoreCount.load (std::memory_order_acquire); }
+
     // Handed to the editor's controls; the parameters themselves belong to juce::AudioProcessor.
     std::vector<FloatParameter*>* floatParameters = nullptr;
     std::vector<BoolParameter*>* boolParameters = nullptr;
@@ -58,6 +66,8 @@ private:
     std::vector<std::string> parameterNames;
     double preparedSampleRate = 0.0;
     double preparedBlockSize = 0.0;
+    std::unique_ptr<LastFiniteValues> lastFiniteValues;
+    std::atomic<std::uint32_t> restoreCount{ 0 };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (OvelanAudioProcessor)
 };

@@ -62,7 +62,8 @@ TEST (BundleParameters, HostWritesSnapToTheParametersGrid)
     const auto state = echovane::testing::savedElement (*plugin);
     EXPECT_NEAR (state->getDoubleAttribute ("Mix"), 0.12, 1.0e-7);
     EXPECT_NEAR (state->getDoubleAttribute ("MS"), 0.123, 1.0e-7);
-    EXPECT_NEAR (state->getDoubleAttribute ("Triplet"), 0.7, 1.0e-7);
+    // A toggle is saved as what it means: 0.7 is on.
+    EXPECT_EQ (state->getStringAttribute ("Triplet"), "1.0");
 }
 
 TEST (BundleParameters, AnswersNameBusesProgramsAndMidi)

@@ -1,8 +1,10 @@
 #include "BundleFixture.h"
 #include "support/JuceAssertions.h"
 #include "support/StateBlocks.h"
+#include "support/Watchdog.h"
 
 #include <cmath>
+#include <limits>
 #include <map>
 #include <optional>
 #include <random>
@@ -16,6 +18,7 @@ using echovane::testing::defaultStateText;
 using echovane::testing::rawBlock;
 using echovane::testing::savedElement;
 using echovane::testing::stateBlockWithElement;
+using echovane::testing::Watchdog;
 
 using Values = std::map<std::string, double>;
 
@@ -57,6 +60,14 @@ Values withChanges (Values values, const Values& changes)
 }
 
 const Values zeros = withChanges (baseline, { { "Mix", 0 }, { "Sync", 0 }, { "Feedback", 0 }, { "Balance", 0 }, { "Width", 0 }, { "Drive", 0 }, { "Dark", 0 }, { "Bright", 0 }, { "MS", 0 }, { "Bypass", 0 }, { "Triplet", 0 }, { "TempoChanger", 0 }, { "Dotted", 0 }, { "sizechanger", 0 } });
+
+std::string repeated (const std::string& piece, int count)
+{
+    std::string result;
+    for (int i = 0; i < count; ++i)
+        result += piece;
+    return result;
+}
 
 juce::MemoryBlock withStart (juce::MemoryBlock block, const char* start)
 {
@@ -119,6 +130,7 @@ struct RestoreCase
 TEST_F (BundleState, RestoreRulesForDamagedAndUnusualBlocks)
 {
     const auto valid = stateBlockWithElement ("<Delay Mix=\"0.5\"/>");
+    const auto defaultBlock = std::string (static_cast<const char*> (binaryXmlBlock (defaultStateText).getData()), 8 + defaultStateText.size() + 1);
     const std::vector<RestoreCase> cases = {
         { "a block of 8 bytes", rawBlock (std::string ("VC2!\x05\0\0\0", 8)), baseline },
         { "another start", withStart (valid, "VC3!"), baseline },
@@ -143,15 +155,96 @@ TEST_F (BundleState, RestoreRulesForDamagedAndUnusualBlocks)
           withChanges (zeros, { { "Mix", 1 }, { "Feedback", 0 }, { "Bright", 1 }, { "sizechanger", 0 } }) },
         { "exponents of many digits", stateBlockWithElement ("<Delay Mix=\"1e99999999999\" Sync=\"5e-99999999999\" Drive=\"3e-0000000000001\" sizechanger=\"7E+00044444444444\"/>"),
           withChanges (zeros, { { "Mix", 1 }, { "Sync", 0 }, { "Drive", 0.3 }, { "sizechanger", 2 } }) },
+        { "a processing instruction in the content", stateBlockWithElement ("<Delay Mix=\"0.9\"><?x?>a</Delay>"), baseline },
+        { "30,000 nested elements", stateBlockWithElement ("<Delay Mix=\"0.9\">" + repeated ("<a>", 30000) + repeated ("</a>", 30000) + "</Delay>"), baseline },
+        { "the default block cut to 54 bytes", rawBlock (defaultBlock.substr (0, 54)), baseline },
+        { "a megabyte of digits", stateBlockWithElement ("<Delay Mix=\"" + std::string (1 << 20, '3') + "\" sizechanger=\"1\"/>"), withChanges (zeros, { { "Mix", 1 }, { "sizechanger", 1 } }) },
+        { "a comment after the element", stateBlockWithElement ("<Delay Mix=\"0.9\"/><!-- x -->"), baseline },
+        { "a second element", stateBlockWithElement ("<Delay Mix=\"0.9\"/><Delay/>"), baseline },
     };
+
+    // A restore that hangs must fail here, naming its block, not stall the run.
+    Watchdog watchdog (std::chrono::seconds (60));
 
     for (const auto& restoreCase : cases)
     {
         SCOPED_TRACE (restoreCase.what);
+        watchdog.step (restoreCase.what);
         writeComponentState (*plugin, stateBlockWithElement (elementFor (baseline)));
         writeComponentState (*plugin, restoreCase.block);
         expectValues (savedValues (*plugin), restoreCase.expected);
     }
+}
+
+// A project cut short anywhere in the plug-in's block changes nothing, whether JUCE's trailer
+// went with the cut or stayed behind it.
+TEST_F (BundleState, ASavedBlockCutAtAnyLengthChangesNothing)
+{
+    const auto state = readComponentState (*plugin);
+    const auto own = echovane::host::withoutJuceTrailer (state);
+    const juce::MemoryBlock trailer (static_cast<const char*> (state.getData()) + own.getSize(), state.getSize() - own.getSize());
+
+    writeComponentState (*plugin, stateBlockWithElement ("<Delay Mix=\"0.71\" TempoChanger=\"1\"/>"));
+    const auto other = savedValues (*plugin);
+
+    for (size_t length = 1; length + 1 < own.getSize(); ++length)
+    {
+        SCOPED_TRACE (length);
+        juce::MemoryBlock cut (own.getData(), length);
+        writeComponentState (*plugin, cut);
+        cut.append (trailer.getData(), trailer.getSize());
+        writeComponentState (*plugin, cut);
+        expectValues (savedValues (*plugin), other);
+    }
+}
+
+// A toggle a host set to 0.7, which the engine counts as on, comes back on from the project.
+TEST_F (BundleState, TogglesComeBackAsTheEngineHadThem)
+{
+    echovane::host::applyAssignments (*plugin, { "Bypass=0.7", "Triplet=0.5", "TempoChanger=0.49", "Dotted=0.2" });
+    const auto state = readComponentState (*plugin);
+
+    const auto element = juce::AudioProcessor::getXmlFromBinary (state.getData(), static_cast<int> (state.getSize()));
+    ASSERT_NE (element, nullptr);
+    EXPECT_EQ (element->getStringAttribute ("Bypass"), "1.0");
+    EXPECT_EQ (element->getStringAttribute ("Triplet"), "1.0");
+    EXPECT_EQ (element->getStringAttribute ("TempoChanger"), "0.0");
+    EXPECT_EQ (element->getStringAttribute ("Dotted"), "0.0");
+
+    auto reloaded = echovane::testing::loadBuiltBundle();
+    writeComponentState (*reloaded, state);
+    const auto& parameters = reloaded->getParameters();
+    EXPECT_EQ (parameters[ParameterIndex::hostIndex (ParameterIndex::bypass)]->getValue(), 1.0f);
+    EXPECT_EQ (parameters[ParameterIndex::hostIndex (ParameterIndex::triplet)]->getValue(), 1.0f);
+    EXPECT_EQ (parameters[ParameterIndex::hostIndex (ParameterIndex::tempoChanger)]->getValue(), 0.0f);
+    EXPECT_EQ (parameters[ParameterIndex::hostIndex (ParameterIndex::dotted)]->getValue(), 0.0f);
+}
+
+// A NaN the host's automation hands the plug-in is saved as the value the engine goes on using:
+// the project reloads to the sound it had.
+TEST_F (BundleState, NotANumberFromTheHostIsSavedAsTheValueTheEngineKept)
+{
+    const echovane::testing::PluginStderrWatch pluginAssertions;
+    plugin->enableAllBuses();
+    plugin->prepareToPlay (48000.0, 512);
+    juce::AudioBuffer<float> block (2, 512);
+    juce::MidiBuffer midi;
+
+    const auto before = readComponentState (*plugin);
+
+    for (const auto index : { ParameterIndex::hostIndex (ParameterIndex::mix), ParameterIndex::hostIndex (ParameterIndex::ms), ParameterIndex::hostIndex (ParameterIndex::dotted) })
+        plugin->getParameters()[index]->setValue (std::numeric_limits<float>::quiet_NaN());
+
+    block.clear();
+    plugin->processBlock (block, midi);
+    plugin->releaseResources();
+
+    const auto after = readComponentState (*plugin);
+    const auto text = [] (const juce::MemoryBlock& state)
+    { return std::string (static_cast<const char*> (state.getData()) + 8, juce::ByteOrder::littleEndianInt (static_cast<const char*> (state.getData()) + 4)); };
+
+    EXPECT_EQ (text (after).find ("nan"), std::string::npos) << text (after);
+    EXPECT_EQ (text (after), text (before));
 }
 
 // Random and damaged blocks as a host could hand them over: whatever arrives, the plug-in

@@ -1,6 +1,7 @@
 #include "EngineFixture.h"
 
 #include <atomic>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -166,5 +167,58 @@ TEST (Stress, SavingAndRestoringStateWhileAudioRuns)
     const auto busy = render (true);
     ASSERT_EQ (quiet.size(), busy.size());
     EXPECT_TRUE (quiet == busy) << "the state traffic changed the sound";
+}
+// A host automates every parameter from its own thread, NaN among the values, while the project
+// is saved again and again: no saved value is ever anything but a finite number, the last finite
+// value standing in for a NaN. (Under ThreadSanitizer the hand-over of those values is checked.)
+TEST (Stress, SavingWhileAHostAutomatesNotANumberSavesOnlyNumbers)
+{
+    OvelanAudioProcessor processor;
+    std::atomic<bool> running{ true };
+    std::atomic<int> writes{ 0 };
+
+    std::thread automation ([&]
+                            {
+                                std::mt19937 random (17);
+                                std::uniform_real_distribution<float> unit (0.0f, 1.0f);
+                                const auto& parameters = processor.getParameters();
+
+                                for (unsigned i = 0; running.load(); ++i)
+                                {
+                                    auto* parameter = parameters[static_cast<int> (i % static_cast<unsigned> (parameters.size()))];
+                                    parameter->setValueNotifyingHost (i % 3 == 0 ? std::numeric_limits<float>::quiet_NaN() : unit (random));
+                                    writes.fetch_add (1);
+                                } });
+
+    // Stopped however the test ends, a failed assertion included.
+    struct Stop
+    {
+        std::atomic<bool>& flag;
+        std::thread& thread;
+        ~Stop()
+        {
+            flag.store (false);
+            thread.join();
+        }
+    } stop{ running, automation };
+
+    while (writes.load() == 0)
+        std::this_thread::yield();
+
+    for (int save = 0; save < 2000; ++save)
+    {
+        juce::MemoryBlock block;
+        processor.getStateInformation (block);
+        const auto element = juce::AudioProcessor::getXmlFromBinary (block.getData(), static_cast<int> (block.getSize()));
+        ASSERT_NE (element, nullptr);
+
+        for (int i = 0; i < element->getNumAttributes(); ++i)
+        {
+            const auto text = element->getAttributeValue (i);
+            const auto value = text.getDoubleValue();
+            ASSERT_TRUE (std::isfinite (value) && ! text.containsIgnoreCase ("nan") && ! text.containsIgnoreCase ("inf"))
+                << element->getAttributeName (i) << "=\"" << text << "\" in save " << save;
+        }
+    }
 }
 } // namespace

@@ -196,6 +196,70 @@ TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
     EXPECT_NEAR (gestures.values.back(), expected, 0.006f);
     EXPECT_NEAR (feedback->getValue(), expected, 0.006f);
 }
+
+// The host restores a state while the window is open (a preset loaded, an undo in the host): the
+// knobs and the lever take it on, so that a press works from what the user sees. A knob pressed
+// without moving writes the value its ring shows; the lever flips the mode it shows.
+TEST_F (EditorWindowTest, AnOpenEditorTakesOnARestoredState)
+{
+    auto* feedback = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::feedback)];
+    auto* tempoChanger = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::tempoChanger)];
+    ASSERT_EQ (feedback->getName (64), "Feedback");
+    ASSERT_EQ (tempoChanger->getName (64), "TempoChanger");
+
+    echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    EditorWindow window (plugin->getName(), *editor);
+    ASSERT_TRUE (pumpUntil ([&editor]
+                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
+               { return juce::Time::getMillisecondCounter() > until; });
+
+    // What the host hears of the restore: the values it refreshes, and from the editor nothing,
+    // so exactly what it hears from an instance without one.
+    const auto block = echovane::testing::stateBlockWithElement ("<Delay Feedback=\"0.8\" TempoChanger=\"1\" sizechanger=\"1\"/>");
+    const auto restoreAndCount = [&block] (juce::AudioPluginInstance& instance)
+    {
+        HostSideWatch watch (instance);
+        echovane::host::writeComponentState (instance, block);
+        pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
+                   { return juce::Time::getMillisecondCounter() > until; });
+        return watch.notifications;
+    };
+
+    auto withoutEditor = echovane::testing::loadBuiltBundle();
+    EXPECT_EQ (restoreAndCount (*plugin), restoreAndCount (*withoutEditor));
+    ASSERT_EQ (tempoChanger->getValue(), 1.0f);
+
+    const auto id = juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
+    const auto click = [&id] (int x, int y)
+    {
+        juce::ChildProcess xdotool;
+        return xdotool.start (juce::StringArray{ "xdotool", "mousemove", "--window", id, juce::String (x), juce::String (y), "click", "1" })
+            && xdotool.waitForProcessToFinish (10000) && xdotool.getExitCode() == 0;
+    };
+
+    // FEED's middle at 1000 x 480.
+    HostSideGestures feedbackGestures (*feedback);
+    ASSERT_TRUE (click (348, 164)) << "xdotool is needed; scripts/setup.sh installs it";
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return feedbackGestures.shape.find ('E') != std::string::npos; }))
+        << feedbackGestures.shape;
+    ASSERT_FALSE (feedbackGestures.values.empty());
+    EXPECT_NEAR (feedbackGestures.values.front(), 0.8f, 1.0e-4f);
+    EXPECT_NEAR (feedback->getValue(), 0.8f, 1.0e-4f);
+
+    // The lever's middle, which stays under the pointer in either tilt: it shows milliseconds
+    // mode, so a press takes it back to synced.
+    HostSideGestures leverGestures (*tempoChanger);
+    ASSERT_TRUE (click (178, 318));
+    ASSERT_TRUE (pumpUntil ([&]
+                            { return leverGestures.shape.find ('E') != std::string::npos; }))
+        << leverGestures.shape;
+    ASSERT_EQ (leverGestures.values.size(), 1u);
+    EXPECT_EQ (leverGestures.values.front(), 0.0f);
+    EXPECT_EQ (tempoChanger->getValue(), 0.0f);
+}
 } // namespace
 
 /** Everything the host hears of its plug-in's parameters, in order, as "Name(", "Name=value"

@@ -1,0 +1,112 @@
+#include "engine/PluginProcessor.h"
+#include "support/StateBlocks.h"
+#include "support/StateFuzz.h"
+#include "support/Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+namespace
+{
+using namespace echovane::testing::statefuzz;
+using echovane::testing::Watchdog;
+
+Values valuesOf (OvelanAudioProcessor& processor)
+{
+    Values values;
+    const auto& parameters = processor.getParameters();
+
+    for (int i = 0; i < parameters.size(); ++i)
+        values[savedNames[i]] = parameters[i]->getValue();
+
+    values["sizechanger"] = processor.sizeChanger->get();
+    return values;
+}
+
+void restore (OvelanAudioProcessor& processor, const juce::MemoryBlock& block)
+{
+    processor.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
+}
+
+/** The first value that is not finite or not in its range, as text; empty when all are. */
+std::string firstInsaneValue (const Values& values)
+{
+    for (const auto& [name, value] : values)
+        if (! std::isfinite (value) || value < 0.0 || value > (name == "sizechanger" ? 2.0 : 1.0))
+            return name + " = " + std::to_string (value);
+
+    return {};
+}
+
+/** The first value that differs from the expected one, as text; empty when none does. */
+std::string firstDifference (const Values& actual, const Values& expected)
+{
+    for (const auto* name : savedNames)
+        if (std::abs (actual.at (name) - expected.at (name)) > 1.0e-6)
+            return std::string (name) + " is " + std::to_string (actual.at (name)) + ", expected " + std::to_string (expected.at (name));
+
+    return {};
+}
+
+// Every kind of damage straight into the processor: many more blocks than the host round trip
+// allows, each under a watchdog, and every one checked for what it must do.
+TEST (StateFuzz, EveryKindOfBlockStraightIntoTheProcessor)
+{
+    OvelanAudioProcessor processor;
+
+    Seed seed;
+    {
+        OvelanAudioProcessor source;
+        restore (source, echovane::testing::stateBlockWithElement (elementFor (savedValues)));
+        source.getStateInformation (seed.saved);
+    }
+
+    const auto held = echovane::testing::stateBlockWithElement (elementFor (heldValues));
+    restore (processor, held);
+    ASSERT_EQ (firstDifference (valuesOf (processor), heldValues), "");
+
+    std::vector<const MutationKind*> kinds;
+    for (const auto& kind : mutationKinds())
+        if (kind.enabled)
+            kinds.push_back (&kind);
+
+    Random random (20250314);
+    Watchdog watchdog (std::chrono::seconds (30));
+    std::map<std::string, int> applied;
+    const auto rounds = scaledRounds (40000);
+
+    for (int round = 0; round < rounds; ++round)
+    {
+        const auto& kind = *kinds[static_cast<size_t> (round) % kinds.size()];
+        const auto block = kind.make (random, seed);
+        const auto what = std::string (kind.name) + ", round " + std::to_string (round) + ": " + preview (block.bytes);
+
+        watchdog.step (what);
+        restore (processor, block.bytes);
+        const auto values = valuesOf (processor);
+
+        ASSERT_EQ (firstInsaneValue (values), "") << what;
+
+        if (block.outcome == Outcome::changesNothing)
+        {
+            ASSERT_EQ (firstDifference (values, heldValues), "") << what;
+        }
+        else if (block.outcome == Outcome::applies)
+        {
+            ASSERT_EQ (firstDifference (values, block.expected), "") << what;
+        }
+
+        if (firstDifference (values, heldValues) != "")
+        {
+            ++applied[kind.name];
+            restore (processor, held);
+        }
+    }
+
+    // The fuzz reaches what it means to: blocks that look damaged but are sound do apply.
+    for (const auto* kind : { "byte flips", "reference inserted", "sound variations", "giant attribute" })
+        EXPECT_GT (applied[kind], 0) << kind;
+}
+} // namespace
