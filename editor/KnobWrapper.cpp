@@ -121,8 +121,11 @@ KnobWrapper::KnobWrapper (std::string name,
     addAndMakeVisible (knobButton.get());
     addAndMakeVisible (upperKnob.get());
 
-    follower = std::make_unique<ParameterFollower> (*parameter, [this] (int index, float newValue)
-                                                    { parameterValueChanged (index, newValue); });
+    // The knob only shows where the parameter stands: under automation the latest value will do.
+    follower = std::make_unique<ParameterFollower> (
+        *parameter, [this] (int index, float newValue)
+        { parameterValueChanged (index, newValue); },
+        ParameterFollower::Delivery::latestValue);
 }
 
 KnobWrapper::~KnobWrapper()
