@@ -1,4 +1,5 @@
 #include "support/JuceAssertions.h"
+#include "support/TestResolver.h"
 
 #include <juce_events/juce_events.h>
 
@@ -43,6 +44,9 @@ int main (int argc, char** argv)
 
     // Never deleted: JUCE's leak detectors report after main returns, and must still reach it.
     juce::Logger::setCurrentLogger (new AssertionTrap());
+
+    // The plug-in's update check never leaves the machine: refused at once unless a test serves it.
+    echovane::testing::TestResolver::refuse (echovane::testing::TestResolver::makersHost());
 
     const juce::ScopedJuceInitialiser_GUI juceInitialiser;
     return RUN_ALL_TESTS();

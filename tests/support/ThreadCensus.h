@@ -2,21 +2,33 @@
 
 #include "MessagePump.h"
 
+#include "info/UpdateThread.h"
+
 #include <juce_core/juce_core.h>
 
 namespace echovane::testing
 {
-/** The bound on stopping an update check whose request hangs. A cancelled request ends at the
-    web stream's next poll of its connection, at most about a second later; without the cancel
-    the stop would wait out the five-second connection time-out. The margin keeps a loaded
-    machine from failing the test. */
-constexpr double promptStopMs = 2500.0;
+/** The bound on closing an editor (or its update notice) whatever its update check's request
+    is doing. Closing never waits for the network, so it takes well under a millisecond; the
+    bound only keeps a loaded machine, a Debug or a sanitizer build from failing the test, and
+    stays far below what a close that waits would take (curl's one-second poll, the five-second
+    connection time-out or a hanging name lookup). */
+constexpr double closingBoundMs = 250.0;
 
 /** How many threads this process has, as the system lists them. (The update check's thread
     name is longer than Linux keeps, so it cannot be told apart by name.) */
 inline int threadsInProcess()
 {
     return juce::File ("/proc/self/task").getNumberOfChildFiles (juce::File::findDirectories);
+}
+
+/** Whether every update check in the process has ended, within a bound that outlasts the
+    five-second connection time-out of a check left hanging by an earlier test. */
+inline bool updateChecksSettle (int timeoutMs = 15000)
+{
+    return pumpUntil ([]
+                      { return UpdateThread::runningChecks() == 0; },
+                      timeoutMs);
 }
 
 /** Whether the process is back to `count` threads within a short bound: a thread that has
