@@ -2,8 +2,6 @@
 
 #include "MessagePump.h"
 
-#include "info/UpdateThread.h"
-
 #include <juce_core/juce_core.h>
 
 namespace echovane::testing
@@ -22,21 +20,12 @@ inline int threadsInProcess()
     return juce::File ("/proc/self/task").getNumberOfChildFiles (juce::File::findDirectories);
 }
 
-/** Whether every update check in the process has ended, within a bound that outlasts the
-    five-second connection time-out of a check left hanging by an earlier test. */
-inline bool updateChecksSettle (int timeoutMs = 15000)
-{
-    return pumpUntil ([]
-                      { return UpdateThread::runningChecks() == 0; },
-                      timeoutMs);
-}
-
-/** Whether the process is back to `count` threads within a short bound: a thread that has
-    finished its work still takes a moment to leave the system's list. */
-inline bool threadCountSettlesAt (int count)
+/** Whether the process is back to `count` threads within a bound (by default a short one: a
+    thread that has finished its work still takes a moment to leave the system's list). */
+inline bool threadCountSettlesAt (int count, int timeoutMs = 2000)
 {
     return pumpUntil ([count]
                       { return threadsInProcess() == count; },
-                      2000);
+                      timeoutMs);
 }
 } // namespace echovane::testing

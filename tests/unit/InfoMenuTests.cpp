@@ -5,6 +5,7 @@
 #include "support/EditorProbe.h"
 #include "support/PointerDriver.h"
 #include "support/ThreadCensus.h"
+#include "support/UpdateChecks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "info/UpdateContainer.h"
 #include "support/RequestStalls.h"
 #include "support/ThreadCensus.h"
+#include "support/UpdateChecks.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/PointerDriver.h"
 #include "support/ThreadCensus.h"
+#include "support/UpdateChecks.h"
 
 #include <gtest/gtest.h>
 

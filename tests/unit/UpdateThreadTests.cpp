@@ -1,6 +1,7 @@
 #include "info/UpdateThread.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ThreadCensus.h"
+#include "support/UpdateChecks.h"
 
 #include <gtest/gtest.h>
 
