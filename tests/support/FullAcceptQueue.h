@@ -20,7 +20,8 @@ class FullAcceptQueue
 public:
     FullAcceptQueue()
     {
-        listener = ::socket (AF_INET, SOCK_STREAM, 0);
+        // Not inherited by child processes, which would keep the queue alive.
+        listener = ::socket (AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl (INADDR_LOOPBACK);
@@ -36,7 +37,7 @@ public:
         // shows it is full.
         for (int i = 0; i < 16 && ! full; ++i)
         {
-            const auto filler = ::socket (AF_INET, SOCK_STREAM, 0);
+            const auto filler = ::socket (AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
             ::fcntl (filler, F_SETFL, O_NONBLOCK);
             fillers.push_back (filler);
             ::connect (filler, reinterpret_cast<sockaddr*> (&address), sizeof (address));

@@ -158,6 +158,9 @@ public:
             TestResolver::answerWithLoopback (host, stage == StallStage::connection ? queue->getPort() : silent->getPort());
     }
 
+    /** The UDP port of the name server that never answers (name lookup stage only). */
+    int nameServerPort() const { return nameServer != nullptr ? nameServer->getPort() : 0; }
+
     /** True once a request has gone as far as the stall and hangs there. */
     bool holdsARequest() const
     {
