@@ -20,6 +20,20 @@ inline int threadsInProcess()
     return juce::File ("/proc/self/task").getNumberOfChildFiles (juce::File::findDirectories);
 }
 
+/** JUCE starts its timer thread from the message loop once the first timer runs, and keeps it.
+    A test that counts threads around code that starts timers has it started before counting. */
+inline void startJucesTimerThread()
+{
+    struct Ticking final : juce::Timer
+    {
+        void timerCallback() override {}
+    } ticking;
+
+    ticking.startTimer (1000);
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 50u]
+               { return juce::Time::getMillisecondCounter() > until; });
+}
+
 /** Whether the process is back to `count` threads within a bound (by default a short one: a
     thread that has finished its work still takes a moment to leave the system's list). */
 inline bool threadCountSettlesAt (int count, int timeoutMs = 2000)

@@ -39,6 +39,7 @@ TEST_P (ClosingTheNotice, ReturnsAtOnceWhileTheRequestHangs)
     ASSERT_TRUE (updateChecksSettle());
     RequestStall stall (GetParam());
     ASSERT_TRUE (stall.isReady());
+    echovane::testing::startJucesTimerThread();
     const auto threadsBefore = threadsInProcess();
 
     auto notice = std::make_unique<UpdateContainer> (stall.address(), productPage);
@@ -75,15 +76,7 @@ TEST (ClosingTheNoticeOften, KeepsTheRequestsInFlightBounded)
     ASSERT_TRUE (updateChecksSettle());
     RequestStall stall (StallStage::tlsHandshake);
 
-    // JUCE's timer thread, which the first notice's timer would start (from the message loop),
-    // is counted before.
-    struct Ticking final : juce::Timer
-    {
-        void timerCallback() override {}
-    } ticking;
-    ticking.startTimer (1000);
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 50u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    echovane::testing::startJucesTimerThread();
 
     const auto threadsBefore = threadsInProcess();
     auto mostRunning = 0;
@@ -133,6 +126,7 @@ TEST (ClosingTheNoticeOften, ShutDownWaitsForEveryCheckLeftRunning)
 {
     ASSERT_TRUE (updateChecksSettle());
     RequestStall stall (StallStage::answer);
+    echovane::testing::startJucesTimerThread();
     const auto threadsBefore = threadsInProcess();
 
     for (int editor = 0; editor < 3; ++editor)
