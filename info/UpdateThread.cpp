@@ -13,7 +13,7 @@ constexpr int redirectsToFollow = 5;
 // Far more than any version file holds. An answer that is still undecided after this many bytes
 // (nothing but white space, or the running version followed by nothing but white space) is no
 // version file.
-constexpr int longestAnswerRead = 4096;
+constexpr int longestAnswerRead = 256;
 
 std::atomic<int> checksInFlight{ 0 };
 
@@ -94,6 +94,8 @@ UpdateThread::UpdateThread (std::string versionFileAddress)
     , versionFileUrl (std::move (versionFileAddress))
     , currentVersion ("1.0.0")
 {
+    // The list of retired checks is made now, after this class's leak counter (see
+    // retiredChecks).
     retiredChecks();
 }
 

@@ -158,7 +158,8 @@ const AnswerCase answerCases[] = {
     { "HugeBody", hugeBody ("<html>"), true },
     { "HugeBodyAfterTheVersionAndAZeroByte", hugeBody (bytes ("1.0.0\0", 6)), false },
     // Nothing but white space for longer than any version file: no text worth a notice.
-    { "HugeBodyOfWhiteSpace", hugeBody (std::string (8192, ' ')), false },
+    { "HugeBodyOfWhiteSpace", hugeBody (std::string (1024, ' ')), false },
+    { "TheRunningVersionAndHugeWhiteSpace", hugeBody ("1.0.0" + std::string (1024, '\n')), false },
 };
 
 void PrintTo (const AnswerCase& answerCase, std::ostream* out) { *out << answerCase.name; }
