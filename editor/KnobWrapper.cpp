@@ -112,7 +112,7 @@ KnobWrapper::KnobWrapper (std::string name,
 
     // Whatever a host left in the parameter, the knob starts inside its range.
     const auto stored = parameter->get();
-    const auto value = std::isfinite (stored) ? juce::jlimit (0.0f, 1.0f, stored) : 0.0f;
+    const auto value = std::isnan (stored) ? 0.0f : juce::jlimit (0.0f, 1.0f, stored);
 
     knobButton = std::make_unique<KnobButton> (cap, value * 100.0f, -0.5f * sweepDegrees, 0.5f * sweepDegrees);
     upperKnob = std::make_unique<UpperKnob> (std::move (name), showArc, showEndDot, startDegrees, sweepDegrees, radiusFactor, thicknessFactor, value, &knobButton->getCap(), this, parameter);
@@ -121,8 +121,11 @@ KnobWrapper::KnobWrapper (std::string name,
     addAndMakeVisible (knobButton.get());
     addAndMakeVisible (upperKnob.get());
 
-    follower = std::make_unique<ParameterFollower> (*parameter, [this] (int index, float newValue)
-                                                    { parameterValueChanged (index, newValue); });
+    // The knob only shows where the parameter stands: under automation the latest value will do.
+    follower = std::make_unique<ParameterFollower> (
+        *parameter, [this] (int index, float newValue)
+        { parameterValueChanged (index, newValue); },
+        ParameterFollower::Delivery::latestValue);
 }
 
 KnobWrapper::~KnobWrapper()
@@ -154,9 +157,10 @@ void KnobWrapper::parameterValueChanged (int, float newValue)
     if (upperKnob->isDragging())
         return;
 
-    // A host may send anything: a value that is no number leaves the knob as it is, one outside
-    // the parameter's range shows as the nearest end.
-    if (! std::isfinite (newValue))
+    // A host may send anything: a value that is no number leaves the knob as it is; one outside
+    // the parameter's range, infinities included, shows as the nearest end, where the parameter
+    // itself then stands.
+    if (std::isnan (newValue))
         return;
 
     newValue = juce::jlimit (0.0f, 1.0f, newValue);

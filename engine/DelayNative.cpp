@@ -78,6 +78,31 @@ void restartIfNotFinite (BiquadLimiter& filter) noexcept
     }
 }
 
+/** Zeroed storage for `count` floats with every page already mapped. A fresh allocation's pages
+    are mapped only when first written, and zeroing it does not help: the compiler turns an
+    allocation followed by a zeroing into calloc, which skips writing pages the system hands over
+    zeroed. A volatile write to each page is one it cannot drop, so the mapping happens here
+    rather than on the audio thread when the write position first reaches the page. */
+bool allocateMapped (juce::HeapBlock<float>& block, size_t count)
+{
+    block.calloc (count);
+
+    if (block == nullptr)
+        return false;
+
+    const auto floatsPerPage = juce::jmax (size_t (1), static_cast<size_t> (juce::SystemStats::getPageSize()) / sizeof (float));
+    auto* const samples = static_cast<volatile float*> (block.get());
+
+    for (size_t i = 0; i < count; i += floatsPerPage)
+        samples[i] = 0.0f;
+
+    // The storage need not start on a page boundary, so its last page may lie past the stride.
+    if (count > 0)
+        samples[count - 1] = 0.0f;
+
+    return true;
+}
+
 bool isUsableTempo (double bpm) noexcept
 {
     // The beat length is formed in single precision; a tempo that is zero there is not usable.
@@ -142,14 +167,8 @@ bool DelayProcess::resize (double sampleRate, int blockSize)
     const auto rateInt = static_cast<int> (static_cast<float> (sampleRate));
     const auto length = lineSeconds * rateInt;
 
-    delayStorage.malloc (static_cast<size_t> (length) * 2);
-
-    if (delayStorage == nullptr)
+    if (! allocateMapped (delayStorage, static_cast<size_t> (length) * 2))
         return false;
-
-    // Written here rather than left to calloc, so that every page is mapped now and not by the
-    // audio thread the first time the write position reaches it.
-    std::memset (delayStorage.get(), 0, sizeof (float) * static_cast<size_t> (length) * 2);
 
     try
     {
@@ -195,12 +214,8 @@ bool DelayProcess::reserveBlock (int blockSize)
 
     juce::HeapBlock<float> grown;
 
-    grown.malloc (static_cast<size_t> (blockSize) * 2);
-
-    if (grown == nullptr)
+    if (! allocateMapped (grown, static_cast<size_t> (blockSize) * 2))
         return false;
-
-    std::memset (grown.get(), 0, sizeof (float) * static_cast<size_t> (blockSize) * 2);
 
     // The wet buffer holds only the current block, so nothing needs carrying over.
     wetStorage.swapWith (grown);

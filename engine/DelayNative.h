@@ -11,8 +11,9 @@
 /** The whole signal state of the delay: a 40-second stereo line with its write position and
     feedback values, the smoothed controls, the two tone filters, the wet buffer and the dry/wet
     mixer. The processor prepares it and runs it once per block.
-    Only the preparation (prepare, resize, reserveBlock) allocates, and it touches every byte it
-    allocates; process, clearLine and reset never allocate, lock or wait. */
+    Only the preparation (prepare, resize, reserveBlock) allocates, and it has every page it
+    allocates mapped before it returns; process, clearLine and reset never allocate, lock, wait
+    or take a page fault. */
 class DelayProcess final
 {
 public:

@@ -16,7 +16,6 @@ UpdateContainer::UpdateContainer (std::string versionFileAddress, std::string pr
     : productPageUrl (std::move (productPageAddress))
 {
     updateThread = std::make_unique<UpdateThread> (std::move (versionFileAddress));
-    updateThread->addListener (this);
 
     noticeLabel.setText ({}, juce::dontSendNotification);
     // Every pointer event over the text reaches the container.
@@ -25,14 +24,14 @@ UpdateContainer::UpdateContainer (std::string versionFileAddress, std::string pr
     noticeLabel.addMouseListener (this, true);
     addAndMakeVisible (noticeLabel);
 
-    checkFinished.store (false);
     startTimer (tickIntervalMs);
-    updateThread->startThread();
+    updateThread->startIfThereIsRoom();
 }
 
 UpdateContainer::~UpdateContainer()
 {
-    updateThread.reset();
+    stopTimer();
+    UpdateThread::retire (std::move (updateThread));
     noticeLabel.removeMouseListener (this);
 }
 
@@ -65,7 +64,8 @@ void UpdateContainer::resized()
 
 void UpdateContainer::timerCallback()
 {
-    if (! checkFinished.load())
+    // A check that found no room at construction starts as soon as another has ended.
+    if (! updateThread->startIfThereIsRoom() || ! updateThread->hasFinished())
         return;
 
     if (! updateThread->updateAvailable.load())
@@ -95,9 +95,4 @@ void UpdateContainer::timerCallback()
     }
 
     noticeActive = true;
-}
-
-void UpdateContainer::exitSignalSent()
-{
-    checkFinished.store (true);
 }

@@ -4,7 +4,6 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,19 +12,22 @@
     has found a version other than the running one, it shows "New version is available!" in a
     colour that fades from light grey to green over 110 ticks of 150 ms and starts over, and a
     click on it opens the product page. While the check runs, or when it finds nothing or fails,
-    the notice stays empty and inert. */
+    the notice stays empty and inert.
+
+    The notice and its check share nothing but the check's atomic results, which the notice's
+    timer reads: no lock, and no call from the check's thread into the notice. */
 class UpdateContainer final : public juce::Component
     , private juce::Timer
-    , public juce::Thread::Listener
 {
 public:
-    /** Starts the check at once. The plug-in always uses the maker's addresses; tests hand in
+    /** Starts the check at once (or, when the plug-in has too many requests in flight, at the
+        first tick that finds room). The plug-in always uses the maker's addresses; tests hand in
         their own. */
     explicit UpdateContainer (std::string versionFileAddress = WebAddresses::versionFile,
                               std::string productPageAddress = WebAddresses::productPage);
 
-    /** Stops the check first (see UpdateThread), so no exit signal reaches a half-destroyed
-        notice. */
+    /** Returns at once whatever the network does: a check still running is handed to
+        UpdateThread::retire, which lets it end on its own. */
     ~UpdateContainer() override;
 
     void mouseEnter (const juce::MouseEvent& event) override;
@@ -35,10 +37,6 @@ public:
 
     /** One notice tick; the 150 ms timer calls it, tests may call it directly. */
     void timerCallback() override;
-
-    /** Called on the worker when the check ends, or on the message thread when a running check
-        is stopped; only records that the result is final. */
-    void exitSignalSent() override;
 
 private:
     const std::string productPageUrl;
@@ -51,7 +49,6 @@ public:
     std::unique_ptr<UpdateThread> updateThread;
 
 private:
-    std::atomic<bool> checkFinished{ false };
     std::uint8_t fadeRed = 220;
     std::uint8_t fadeGreen = 220;
     std::uint8_t fadeBlue = 220;

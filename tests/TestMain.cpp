@@ -1,4 +1,6 @@
 #include "support/JuceAssertions.h"
+#include "support/TestResolver.h"
+#include "support/ThreadCensus.h"
 
 #include <juce_events/juce_events.h>
 
@@ -44,6 +46,24 @@ int main (int argc, char** argv)
     // Never deleted: JUCE's leak detectors report after main returns, and must still reach it.
     juce::Logger::setCurrentLogger (new AssertionTrap());
 
-    const juce::ScopedJuceInitialiser_GUI juceInitialiser;
-    return RUN_ALL_TESTS();
+    // The plug-in's update check never leaves the machine: refused at once unless a test serves it.
+    echovane::testing::TestResolver::refuse (echovane::testing::TestResolver::makersHost());
+
+    int result = 0;
+
+    {
+        const juce::ScopedJuceInitialiser_GUI juceInitialiser;
+        result = RUN_ALL_TESTS();
+    }
+
+    // JUCE's wait for a thread ends when the thread has left JUCE's code, not the system's: the
+    // C library may still be running its exit (OpenSSL's cleanup of the thread's state among
+    // it). Letting every thread finish leaving keeps the process's own exit handlers, which
+    // clean up the same state, from running at the same moment.
+    const auto giveUpAt = juce::Time::getMillisecondCounter() + 2000;
+
+    while (echovane::testing::threadsInProcess() > 1 && juce::Time::getMillisecondCounter() < giveUpAt)
+        juce::Thread::sleep (1);
+
+    return result;
 }

@@ -49,9 +49,20 @@ public:
 
     using Answer = std::function<void (Exchange&)>;
 
-    explicit LoopbackHttpServer (Answer answerToUse)
+    /** What the server does with a connection it has accepted. */
+    enum class Reading
+    {
+        /** Reads the request and answers it with the test's `Answer`. */
+        requests,
+        /** Reads nothing, writes nothing and holds the connection: a client waiting for a TLS
+            handshake or a proxy's answer waits for ever. */
+        nothing
+    };
+
+    explicit LoopbackHttpServer (Answer answerToUse, Reading readingToUse = Reading::requests)
         : juce::Thread ("Loopback HTTP server")
         , answer (std::move (answerToUse))
+        , reading (readingToUse)
     {
         // A client that hangs up while an answer is still being written must not kill the test.
         std::signal (SIGPIPE, SIG_IGN);
@@ -86,6 +97,17 @@ public:
     }
 
     int connectionsAccepted() const { return accepted.load(); }
+
+    /** Closes every connection held so far, as a server that gives up does; the client sees its
+        connection end. The server goes on accepting. */
+    void releaseHeldConnections()
+    {
+        ++releasesAsked;
+        const auto giveUpAt = juce::Time::getMillisecondCounter() + 5000;
+
+        while (releasesDone.load() < releasesAsked.load() && juce::Time::getMillisecondCounter() < giveUpAt)
+            juce::Thread::sleep (2);
+    }
 
     //==============================================================================
     /** A complete answer: status line, headers, then the body, with the length announced. */
@@ -150,10 +172,14 @@ public:
 private:
     void run() override
     {
-        std::vector<std::unique_ptr<juce::StreamingSocket>> held;
-
         while (! threadShouldExit())
         {
+            if (releasesDone.load() < releasesAsked.load())
+            {
+                held.clear();
+                releasesDone = releasesAsked.load();
+            }
+
             if (listener.waitUntilReady (true, 20) != 1)
                 continue;
 
@@ -163,6 +189,13 @@ private:
                 continue;
 
             ++accepted;
+
+            if (reading == Reading::nothing)
+            {
+                held.push_back (std::move (client));
+                continue;
+            }
+
             const auto request = readRequest (*client);
 
             {
@@ -235,10 +268,13 @@ private:
     }
 
     Answer answer;
+    const Reading reading;
     juce::StreamingSocket listener;
+    std::atomic<int> releasesAsked{ 0 }, releasesDone{ 0 };
     juce::CriticalSection requestsLock;
     std::vector<RecordedRequest> requests;
     std::atomic<int> accepted{ 0 };
+    std::vector<std::unique_ptr<juce::StreamingSocket>> held; // only the server's thread touches it
 
     JUCE_DECLARE_NON_COPYABLE (LoopbackHttpServer)
 };

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <thread>
 
 namespace
@@ -424,6 +425,58 @@ TEST_F (SmallKnobs, AnyValueAHostSendsLeavesRingAndCapInRange)
     feed.getParameter()->sendValueChangedMessageToListeners (std::numeric_limits<float>::quiet_NaN());
     EXPECT_NEAR (feed.getUpperKnob().getAngle(), smallSweep, 1.0e-6f);
 }
+
+// A host's infinity leaves the parameter at its nearer end (JUCE clamps it there); ring and cap
+// must stand there too, whichever thread the value came on.
+struct InfinityCase
+{
+    const char* name;
+    float sent;
+    float end;
+    bool fromAnotherThread;
+};
+
+const InfinityCase infinityCases[] = {
+    { "PlusOnTheMessageThread", std::numeric_limits<float>::infinity(), 1.0f, false },
+    { "MinusOnTheMessageThread", -std::numeric_limits<float>::infinity(), 0.0f, false },
+    { "PlusFromAnotherThread", std::numeric_limits<float>::infinity(), 1.0f, true },
+    { "MinusFromAnotherThread", -std::numeric_limits<float>::infinity(), 0.0f, true },
+};
+
+void PrintTo (const InfinityCase& test, std::ostream* out) { *out << test.name; }
+
+class KnobInfinity : public SmallKnobs
+    , public ::testing::WithParamInterface<InfinityCase>
+{
+};
+
+TEST_P (KnobInfinity, ShowsTheEndTheParameterHolds)
+{
+    const auto& test = GetParam();
+    auto& feed = knob ("FEED");
+    setFromElsewhere (feed, 0.5f);
+    auto* parameter = feed.getParameter();
+
+    const auto hostSends = [parameter, value = test.sent]
+    {
+        asHostParameter (parameter).setValue (value);
+        parameter->sendValueChangedMessageToListeners (value);
+    };
+
+    if (test.fromAnotherThread)
+        std::thread (hostSends).join();
+    else
+        hostSends();
+
+    ParameterFollower::deliverAllPending();
+
+    EXPECT_EQ (parameter->get(), test.end);
+    EXPECT_NEAR (feed.getUpperKnob().getAngle(), test.end * smallSweep, 1.0e-6f);
+    EXPECT_NEAR (degrees (feed.getKnobButton().getCap().getAngle()), (2.0f * test.end - 1.0f) * 156.25f, 1.0e-3f);
+}
+
+INSTANTIATE_TEST_SUITE_P (Ends, KnobInfinity, ::testing::ValuesIn (infinityCases), [] (const auto& testInfo)
+                          { return std::string (testInfo.param.name); });
 
 TEST (KnobLifetime, AnEditorOpenedAfterAHostWroteNonsenseStartsInRange)
 {

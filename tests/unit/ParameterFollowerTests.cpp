@@ -48,21 +48,118 @@ TEST (ParameterFollower, MessageThreadWritesArriveInsideTheWritingCall)
     EXPECT_FALSE (follower.hasPending());
 }
 
-TEST (ParameterFollower, OtherThreadsOnlyLeaveTheLatestValueForTheMessageThread)
+// From other threads a toggle gets every change in order; a knob may have only the latest.
+struct DeliveryCase
 {
+    const char* name;
+    ParameterFollower::Delivery delivery;
+    std::vector<float> delivered;
+};
+
+void PrintTo (const DeliveryCase& test, std::ostream* out) { *out << test.name; }
+
+class OtherThreads : public ::testing::TestWithParam<DeliveryCase>
+{
+};
+
+TEST_P (OtherThreads, LeaveTheirChangesForTheMessageThread)
+{
+    const auto& test = GetParam();
     OvelanAudioProcessor processor;
     auto& tempoChanger = *processor.boolParameters->at (ParameterIndex::tempoChanger);
     Heard heard;
-    ParameterFollower follower (tempoChanger, heard.recorder());
+    ParameterFollower follower (tempoChanger, heard.recorder(), test.delivery);
 
     writeFromAnotherThread (tempoChanger, { 1.0f, 0.0f, 1.0f });
     EXPECT_TRUE (heard.calls.empty()) << "nothing reaches the control on the writing thread";
     EXPECT_TRUE (follower.hasPending());
 
     follower.deliverPending();
+    EXPECT_FALSE (follower.hasPending());
     follower.deliverPending();
-    ASSERT_EQ (heard.calls.size(), 1u);
-    EXPECT_EQ (heard.calls[0], std::make_pair (ParameterIndex::hostIndex (ParameterIndex::tempoChanger), 1.0f));
+
+    std::vector<float> delivered;
+
+    for (const auto& [index, value] : heard.calls)
+    {
+        EXPECT_EQ (index, ParameterIndex::hostIndex (ParameterIndex::tempoChanger));
+        delivered.push_back (value);
+    }
+
+    EXPECT_EQ (delivered, test.delivered);
+}
+
+INSTANTIATE_TEST_SUITE_P (Deliveries,
+                          OtherThreads,
+                          ::testing::Values (DeliveryCase{ "EveryChangeInOrder", ParameterFollower::Delivery::everyChange, { 1.0f, 0.0f, 1.0f } },
+                                             DeliveryCase{ "OnlyTheLatestValue", ParameterFollower::Delivery::latestValue, { 1.0f } }),
+                          [] (const auto& testInfo)
+                          { return std::string (testInfo.param.name); });
+
+// More changes between two ticks than the queue holds: the ones that fit arrive in order, and
+// one more delivery brings the control to where the parameter ended.
+TEST (ParameterFollower, AFloodBeyondTheQueueEndsAtTheParametersValue)
+{
+    OvelanAudioProcessor processor;
+    auto& dotted = *processor.boolParameters->at (ParameterIndex::dotted);
+    Heard heard;
+    ParameterFollower follower (dotted, heard.recorder());
+
+    std::vector<float> flood;
+
+    for (size_t i = 0; i < ParameterFollower::queueCapacity * 3 + 1; ++i)
+        flood.push_back (i % 2 == 0 ? 1.0f : 0.0f);
+
+    writeFromAnotherThread (dotted, flood);
+    follower.deliverPending();
+
+    ASSERT_EQ (heard.calls.size(), ParameterFollower::queueCapacity + 1);
+
+    for (size_t i = 0; i < ParameterFollower::queueCapacity; ++i)
+        EXPECT_EQ (heard.calls[i].second, flood[i]) << i;
+
+    EXPECT_EQ (heard.calls.back(), std::make_pair (ParameterIndex::hostIndex (ParameterIndex::dotted), 1.0f));
+
+    // The queue is free again: the next change arrives on its own.
+    writeFromAnotherThread (dotted, { 0.0f });
+    follower.deliverPending();
+    ASSERT_EQ (heard.calls.size(), ParameterFollower::queueCapacity + 2);
+    EXPECT_EQ (heard.calls.back().second, 0.0f);
+}
+
+// Several host threads at once: every change of each arrives, each thread's in its own order.
+TEST (ParameterFollower, ChangesFromSeveralThreadsAtOnceAllArrive)
+{
+    OvelanAudioProcessor processor;
+    auto& triplet = *processor.boolParameters->at (ParameterIndex::triplet);
+    Heard heard;
+    ParameterFollower follower (triplet, heard.recorder());
+
+    // Values that name their writer and their place; the parameter itself only keeps 0 or 1.
+    constexpr int writers = 4;
+    constexpr int perWriter = static_cast<int> (ParameterFollower::queueCapacity) / writers;
+    std::vector<std::thread> threads;
+
+    for (int w = 0; w < writers; ++w)
+        threads.emplace_back ([&triplet, w]
+                              {
+                                  for (int i = 0; i < perWriter; ++i)
+                                      triplet.sendValueChangedMessageToListeners (static_cast<float> (w * 1000 + i)); });
+
+    for (auto& thread : threads)
+        thread.join();
+
+    follower.deliverPending();
+    ASSERT_EQ (heard.calls.size(), static_cast<size_t> (writers * perWriter));
+
+    std::vector<int> nextOf (writers, 0);
+
+    for (const auto& [index, value] : heard.calls)
+    {
+        const auto w = static_cast<int> (value) / 1000;
+        ASSERT_TRUE (w >= 0 && w < writers) << value;
+        EXPECT_EQ (static_cast<int> (value) % 1000, nextOf[static_cast<size_t> (w)]++);
+    }
 }
 
 TEST (ParameterFollower, TheSharedTimerDeliversWithoutHelp)

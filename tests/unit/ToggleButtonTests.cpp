@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace
 {
 using echovane::testing::clickAt;
@@ -146,6 +148,45 @@ TEST (Toggles, HostAutomationIsHandledOnTheMessageThread)
     ParameterFollower::deliverAllPending();
     EXPECT_EQ (toggles.value (P::triplet), 0.0f);
 }
+
+// A host that turns a variant on and off again between two ticks of the message thread: the
+// "on" was notified, so its twin must still be cleared, and the toggle ends off.
+struct ShortPulseCase
+{
+    const char* name;
+    P pulsed, twin;
+};
+
+void PrintTo (const ShortPulseCase& test, std::ostream* out) { *out << test.name; }
+
+class ShortPulse : public ::testing::TestWithParam<ShortPulseCase>
+{
+};
+
+TEST_P (ShortPulse, FromTheHostStillClearsTheTwin)
+{
+    const auto& test = GetParam();
+    Toggles toggles;
+    toggles.set (test.twin, 1.0f);
+    auto& pulsed = hostParameter (toggles.processor, test.pulsed);
+
+    std::thread ([&pulsed]
+                 {
+                     writeOnThisThread (pulsed, 1.0f);
+                     writeOnThisThread (pulsed, 0.0f); })
+        .join();
+
+    ParameterFollower::deliverAllPending();
+    EXPECT_EQ (toggles.value (test.twin), 0.0f);
+    EXPECT_EQ (toggles.value (test.pulsed), 0.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P (Variants,
+                          ShortPulse,
+                          ::testing::Values (ShortPulseCase{ "TripletClearsDotted", P::triplet, P::dotted },
+                                             ShortPulseCase{ "DottedClearsTriplet", P::dotted, P::triplet }),
+                          [] (const auto& testCase)
+                          { return std::string (testCase.param.name); });
 
 /** The outline colour a variant toggle shows: sampled on its left edge, halfway down. */
 juce::Colour outlineOf (juce::Component& toggle)

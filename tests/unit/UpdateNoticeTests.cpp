@@ -3,6 +3,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/PointerDriver.h"
 #include "support/ThreadCensus.h"
+#include "support/UpdateChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,14 @@ const juce::String noticeText ("New version is available!");
 
 /** A notice in a parent of its own, its check pointed at a loopback server. The timer's ticks
     are only dispatched by the message loop, which these tests do not run while they count
-    ticks, so every tick here is one direct call. */
+    ticks, so every tick here is one direct call. Checks left running by earlier tests are
+    waited for first, so this one starts at once. */
 struct NoticeFixture
 {
     explicit NoticeFixture (LoopbackHttpServer::Answer answer)
         : server (std::move (answer))
     {
+        EXPECT_TRUE (echovane::testing::updateChecksSettle());
         notice = std::make_unique<UpdateContainer> (server.urlFor ("/echovane/actual_version.txt"), productPage);
         parent.setBounds (0, 0, 400, 100);
         parent.setVisible (true);
@@ -32,7 +35,21 @@ struct NoticeFixture
         notice->setBounds (170, 38, 100, 12);
     }
 
-    bool waitForCheck() { return notice->updateThread->waitForThreadToExit (20000); }
+    /** Waits without running the message loop, so no tick comes meanwhile. */
+    bool waitForCheck()
+    {
+        const auto giveUpAt = juce::Time::getMillisecondCounter() + 20000;
+
+        while (! notice->updateThread->hasFinished())
+        {
+            if (juce::Time::getMillisecondCounter() > giveUpAt)
+                return false;
+
+            juce::Thread::sleep (5);
+        }
+
+        return true;
+    }
 
     juce::Label& label() const { return *dynamic_cast<juce::Label*> (notice->getChildComponent (0)); }
 
@@ -145,11 +162,13 @@ TEST_P (InertNotice, ShowsNothingAndOpensNothing)
     EXPECT_TRUE (browser.launchesSoFar().empty());
     const auto threadsWithCheck = threadsInProcess();
 
-    // Closing the editor here, with the request still hanging in the Waiting case, ends promptly
-    // and leaves no thread.
+    // Closing the editor here, with the request still hanging in the Waiting case, returns at
+    // once; the check ends when the server gives up, and leaves no thread.
     const auto started = juce::Time::getMillisecondCounterHiRes();
     fixture.notice.reset();
-    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, echovane::testing::promptStopMs);
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, echovane::testing::closingBoundMs);
+    fixture.server.releaseHeldConnections();
+    EXPECT_TRUE (echovane::testing::updateChecksSettle());
     EXPECT_TRUE (threadCountSettlesAt (threadsWithCheck - (GetParam().checkEnds ? 0 : 1)));
 }
 
@@ -235,6 +254,7 @@ TEST (UpdateNotice, AnEndlessTrickleNeverHoldsTheMessageThread)
                                    while (! exchange.stopping() && LoopbackHttpServer::writeAll (exchange.client, "."))
                                        juce::Thread::sleep (50); });
 
+    ASSERT_TRUE (echovane::testing::updateChecksSettle());
     auto notice = std::make_unique<UpdateContainer> (server.urlFor ("/echovane/actual_version.txt"), productPage);
     ASSERT_TRUE (echovane::testing::pumpUntil ([&]
                                                { return ! server.getRequests().empty(); },
@@ -256,7 +276,8 @@ TEST (UpdateNotice, AnEndlessTrickleNeverHoldsTheMessageThread)
 
     const auto started = juce::Time::getMillisecondCounterHiRes();
     notice.reset();
-    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, echovane::testing::promptStopMs);
+    EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - started, echovane::testing::closingBoundMs);
+    EXPECT_TRUE (echovane::testing::updateChecksSettle());
     EXPECT_TRUE (threadCountSettlesAt (threadsWithCheck - 1));
 }
 } // namespace

@@ -1,6 +1,7 @@
 #include "info/UpdateThread.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ThreadCensus.h"
+#include "support/UpdateChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -100,25 +101,44 @@ struct AnswerCase
 
 std::string bytes (const char* data, size_t size) { return std::string (data, size); }
 
+/** An answer with this status line and body. */
+LoopbackHttpServer::Answer answersWith (const std::string& status, std::string body)
+{
+    return LoopbackHttpServer::sends (LoopbackHttpServer::response (status, std::move (body)));
+}
+
 const AnswerCase answerCases[] = {
     { "ExactVersion", LoopbackHttpServer::answersWithBody ("1.0.0"), false },
-    { "LineFeedAfter", LoopbackHttpServer::answersWithBody ("1.0.0\n"), true },
-    { "CarriageReturnLineFeedAfter", LoopbackHttpServer::answersWithBody ("1.0.0\r\n"), true },
-    { "LeadingBlank", LoopbackHttpServer::answersWithBody (" 1.0.0"), true },
-    { "TrailingBlank", LoopbackHttpServer::answersWithBody ("1.0.0 "), true },
+    // A version file saved by a text editor ends with a line end; white space around the version
+    // does not count.
+    { "LineFeedAfter", LoopbackHttpServer::answersWithBody ("1.0.0\n"), false },
+    { "CarriageReturnLineFeedAfter", LoopbackHttpServer::answersWithBody ("1.0.0\r\n"), false },
+    { "LeadingBlank", LoopbackHttpServer::answersWithBody (" 1.0.0"), false },
+    { "TrailingBlank", LoopbackHttpServer::answersWithBody ("1.0.0 "), false },
+    { "WhiteSpaceAllAround", LoopbackHttpServer::answersWithBody ("\t \r\n1.0.0 \t\r\n\r\n"), false },
     { "NewerPatch", LoopbackHttpServer::answersWithBody ("1.0.1"), true },
+    { "NewerPatchWithLineFeed", LoopbackHttpServer::answersWithBody ("1.0.1\n"), true },
     { "NewerMajor", LoopbackHttpServer::answersWithBody ("2.0.0"), true },
     { "Shorter", LoopbackHttpServer::answersWithBody ("1.0"), true },
+    { "TwoWords", LoopbackHttpServer::answersWithBody ("1.0.0 beta"), true },
+    { "BlankInside", LoopbackHttpServer::answersWithBody ("1.0 .0"), true },
+    { "SecondLine", LoopbackHttpServer::answersWithBody ("1.0.0\n1.0.1\n"), true },
     { "ZeroByteThenMore", LoopbackHttpServer::answersWithBody (bytes ("1.0.0\0more", 10)), false },
     { "ZeroByteThenInvalidUtf8", LoopbackHttpServer::answersWithBody (bytes ("1.0.0\0\xff\xfe", 8)), false },
-    { "Empty", LoopbackHttpServer::answersWithBody (""), true },
+    // An answer with no text says nothing about the version.
+    { "Empty", LoopbackHttpServer::answersWithBody (""), false },
+    { "OnlyWhiteSpace", LoopbackHttpServer::answersWithBody (" \r\n\t\n"), false },
     { "LeadingZeroByte", LoopbackHttpServer::answersWithBody (bytes ("\0"
                                                                      "1.0.0",
                                                                      6)),
-      true },
-    { "HtmlErrorPage", LoopbackHttpServer::sends (LoopbackHttpServer::response ("500 Internal Server Error", "<html><body><h1>500</h1></body></html>")), true },
-    // The status is not looked at: the body alone decides.
-    { "NotFoundWithVersionBody", LoopbackHttpServer::sends (LoopbackHttpServer::response ("404 Not Found", "1.0.0")), false },
+      false },
+    { "NoContent", answersWith ("204 No Content", ""), false },
+    // Only a successful answer counts: an error page is no version.
+    { "HtmlErrorPage", answersWith ("500 Internal Server Error", "<html><body><h1>500</h1></body></html>"), false },
+    { "NotFoundPage", answersWith ("404 Not Found", "<html><body>Not Found</body></html>"), false },
+    { "NotFoundWithVersionBody", answersWith ("404 Not Found", "1.0.0"), false },
+    { "ServiceUnavailableWithAnotherVersion", answersWith ("503 Service Unavailable", "2.0.0"), false },
+    { "CreatedWithAnotherVersion", answersWith ("201 Created", "2.0.0"), true },
     { "BinaryData", LoopbackHttpServer::answersWithBody (bytes ("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR", 16)), true },
     { "InvalidUtf8", LoopbackHttpServer::answersWithBody ("\xff\xfe\xc0\xaf"), true },
     { "VersionThenInvalidUtf8", LoopbackHttpServer::answersWithBody ("1.0.0\xc0"), true },
@@ -126,15 +146,20 @@ const AnswerCase answerCases[] = {
     { "FiveRedirectsToTheRunningVersion", LoopbackHttpServer::redirectChain (5, "1.0.0"), false, "/hop/0" },
     { "SixRedirects", LoopbackHttpServer::redirectChain (6, "2.0.0"), false, "/hop/0" },
     { "SlowTrickleOfTheRunningVersion", trickles ("1.0.0", 150), false },
+    { "SlowTrickleOfTheRunningVersionAndALineEnd", trickles ("1.0.0\r\n", 100), false },
     { "SlowTrickleOfAnotherVersion", trickles ("1.0.2", 150), true },
     // A transfer broken off says nothing about the version.
     { "ResetMidAnswer", cutsOffAfter ("2.0"), false },
     { "ResetMidAnswerAfterTheRunningVersion", cutsOffAfter ("1.0.0"), false },
+    { "ResetMidAnswerAfterTheRunningVersionAndALineEnd", cutsOffAfter ("1.0.0\n"), false },
     { "ResetWhileTheBodyIsRead", cutsOffAfter ("2.0", 300), false },
     { "ResetWhileTheRunningVersionIsRead", cutsOffAfter ("1.0.0", 300), false },
     { "HangsUpWithoutAnswer", LoopbackHttpServer::sends (""), false },
     { "HugeBody", hugeBody ("<html>"), true },
     { "HugeBodyAfterTheVersionAndAZeroByte", hugeBody (bytes ("1.0.0\0", 6)), false },
+    // Nothing but white space for longer than any version file: no text worth a notice.
+    { "HugeBodyOfWhiteSpace", hugeBody (std::string (1024, ' ')), false },
+    { "TheRunningVersionAndHugeWhiteSpace", hugeBody ("1.0.0" + std::string (1024, '\n')), false },
 };
 
 void PrintTo (const AnswerCase& answerCase, std::ostream* out) { *out << answerCase.name; }
@@ -151,9 +176,10 @@ TEST_P (UpdateCheckAnswers, PublishesTheComparisonBeforeSignallingItsExit)
 
     UpdateThread thread (server.urlFor (answerCase.firstPath));
     ExitWatch watch (thread);
-    thread.startThread();
+    ASSERT_TRUE (thread.startIfThereIsRoom());
 
     ASSERT_TRUE (thread.waitForThreadToExit (20000));
+    EXPECT_TRUE (thread.hasFinished());
     EXPECT_EQ (thread.updateAvailable.load(), answerCase.updateAvailable);
     EXPECT_EQ (watch.calls.load(), 1);
     EXPECT_EQ (watch.resultAtFirstSignal.load(), answerCase.updateAvailable ? 1 : 0);
@@ -175,7 +201,7 @@ TEST (UpdateCheck, SixRedirectsStopAtTheFifth)
 {
     LoopbackHttpServer server (LoopbackHttpServer::redirectChain (6, "2.0.0"));
     UpdateThread thread (server.urlFor ("/hop/0"));
-    thread.startThread();
+    ASSERT_TRUE (thread.startIfThereIsRoom());
     ASSERT_TRUE (thread.waitForThreadToExit (20000));
 
     // The first request and five followed redirects; the sixth is not followed.
@@ -187,7 +213,7 @@ TEST (UpdateCheck, ConnectionRefusedLeavesNoNotice)
 {
     UpdateThread thread ("http://127.0.0.1:" + std::to_string (echovane::testing::refusingPort()) + versionPath);
     ExitWatch watch (thread);
-    thread.startThread();
+    ASSERT_TRUE (thread.startIfThereIsRoom());
 
     ASSERT_TRUE (thread.waitForThreadToExit (20000));
     EXPECT_FALSE (thread.updateAvailable.load());
@@ -211,8 +237,8 @@ TEST (UpdateCheck, TwoChecksAtOnceAreIndependent)
     LoopbackHttpServer newer (LoopbackHttpServer::answersWithBody ("1.1.0"));
     UpdateThread first (same.urlFor (versionPath));
     UpdateThread second (newer.urlFor (versionPath));
-    first.startThread();
-    second.startThread();
+    ASSERT_TRUE (first.startIfThereIsRoom());
+    ASSERT_TRUE (second.startIfThereIsRoom());
 
     ASSERT_TRUE (first.waitForThreadToExit (20000));
     ASSERT_TRUE (second.waitForThreadToExit (20000));
@@ -220,37 +246,40 @@ TEST (UpdateCheck, TwoChecksAtOnceAreIndependent)
     EXPECT_TRUE (second.updateAvailable.load());
 }
 
-// A server that accepts and never answers: destroying the check must not wait for the
-// five-second time-out, must signal its listener once more, and must leave no thread behind.
-TEST (UpdateCheck, DestroyingWhileTheRequestHangsEndsPromptly)
+// A server that accepts and never answers: retiring the check returns at once and signals
+// nothing; the check ends when its request does, and leaves no thread behind.
+TEST (UpdateCheck, RetiringWhileTheRequestHangsReturnsAtOnce)
 {
+    ASSERT_TRUE (echovane::testing::updateChecksSettle());
     LoopbackHttpServer server (LoopbackHttpServer::neverAnswers());
     const auto threadsBefore = threadsInProcess();
 
     SignalCounter signals;
     auto thread = std::make_unique<UpdateThread> (server.urlFor (versionPath));
     thread->addListener (&signals);
-    thread->startThread();
-
-    const auto giveUpAt = juce::Time::getMillisecondCounter() + 10000;
-
-    while (server.getRequests().empty() && juce::Time::getMillisecondCounter() < giveUpAt)
-        juce::Thread::sleep (5);
-
-    ASSERT_EQ (server.getRequests().size(), 1u);
+    ASSERT_TRUE (thread->startIfThereIsRoom());
+    ASSERT_TRUE (echovane::testing::pumpUntil ([&server]
+                                               { return ! server.getRequests().empty(); },
+                                               10000));
     juce::Thread::sleep (200);
     ASSERT_TRUE (thread->isThreadRunning());
     EXPECT_EQ (signals.calls.load(), 0);
     EXPECT_EQ (threadsInProcess(), threadsBefore + 1);
+    EXPECT_EQ (UpdateThread::runningChecks(), 1);
 
     const auto started = juce::Time::getMillisecondCounterHiRes();
-    thread.reset();
+    UpdateThread::retire (std::move (thread));
     const auto tookMs = juce::Time::getMillisecondCounterHiRes() - started;
 
-    EXPECT_LT (tookMs, echovane::testing::promptStopMs);
-    std::cout << "[ info ] stopping the hanging check took " << tookMs << " ms\n";
-    // The stop's signal, then the worker's own at the end of its cut-short run.
-    EXPECT_EQ (signals.calls.load(), 2);
+    EXPECT_LT (tookMs, echovane::testing::closingBoundMs);
+    std::cout << "[ info ] retiring the hanging check took " << tookMs << " ms\n";
+    EXPECT_EQ (signals.calls.load(), 0);
+    EXPECT_EQ (UpdateThread::runningChecks(), 1) << "the request goes on by itself";
+
+    // The server gives up: the check ends by itself, signalling its own exit once.
+    server.releaseHeldConnections();
+    EXPECT_TRUE (echovane::testing::updateChecksSettle());
     EXPECT_TRUE (threadCountSettlesAt (threadsBefore));
+    EXPECT_EQ (signals.calls.load(), 1);
 }
 } // namespace

@@ -3,8 +3,11 @@
 #include "OwnedEditor.h"
 #include "support/AllParametersListener.h"
 #include "support/MessagePump.h"
+#include "support/RequestStalls.h"
 #include "support/StateBlocks.h"
+#include "support/ThreadCensus.h"
 
+#include <iostream>
 #include <thread>
 
 namespace
@@ -384,3 +387,66 @@ TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessa
 
     plugin->releaseResources();
 }
+
+namespace
+{
+using echovane::testing::StallStage;
+
+class ClosingTheWindow : public EditorWindowTest
+    , public ::testing::WithParamInterface<StallStage>
+{
+};
+
+// The plug-in's own update request hangs (led into a stall on loopback); the host closes the
+// plug-in's window on its message thread, as when the user closes it, and gets that thread back
+// at once. The request ends inside the bundle when the stall does.
+TEST_P (ClosingTheWindow, WhileTheUpdateCheckHangsGivesTheHostItsThreadBackAtOnce)
+{
+    echovane::testing::RequestStall stall (GetParam());
+    ASSERT_TRUE (stall.isReady());
+    const echovane::testing::MakersHostRule refusedAgainAfterwards;
+    stall.capture (echovane::testing::TestResolver::makersHost());
+
+    echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    auto window = std::make_unique<EditorWindow> (plugin->getName(), *editor);
+    ASSERT_TRUE (pumpUntil ([&editor]
+                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
+    ASSERT_TRUE (pumpUntil ([&stall]
+                            { return stall.holdsARequest(); },
+                            10000));
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
+               { return juce::Time::getMillisecondCounter() > until; });
+
+    const auto started = juce::Time::getMillisecondCounterHiRes();
+    window.reset();
+    editor.reset();
+    const auto tookMs = juce::Time::getMillisecondCounterHiRes() - started;
+
+    std::cout << "[ info ] closing the window while the " << nameOf (GetParam()) << " hangs took " << tookMs << " ms\n";
+    EXPECT_LT (tookMs, echovane::testing::closingBoundMs);
+
+    // The message loop runs on while the request still hangs.
+    int delivered = 0;
+    juce::MessageManager::callAsync ([&delivered]
+                                     { ++delivered; });
+    EXPECT_TRUE (pumpUntil ([&delivered]
+                            { return delivered == 1; },
+                            1000));
+
+    // Still there, inside the bundle, until the stall ends; then it goes by itself.
+    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
+               { return juce::Time::getMillisecondCounter() > until; });
+    const auto threadsAfterClosing = echovane::testing::threadsInProcess();
+    stall.release();
+    EXPECT_TRUE (pumpUntil ([threadsAfterClosing]
+                            { return echovane::testing::threadsInProcess() < threadsAfterClosing; },
+                            10000));
+}
+
+INSTANTIATE_TEST_SUITE_P (Stages,
+                          ClosingTheWindow,
+                          ::testing::Values (StallStage::nameLookup, StallStage::connection, StallStage::tlsHandshake),
+                          [] (const auto& testInfo)
+                          { return std::string (nameOf (testInfo.param)); });
+} // namespace

@@ -1,0 +1,220 @@
+// A bare VST3 host, as many hosts are: no JUCE hosting, only the module's entry points and the
+// VST3 interfaces. It opens the plug-in's editor, closes it when told, releases everything and
+// unloads the module at once, then lives on for a while: any code of the module still running
+// after that would crash it.
+//
+// usage: echovane_bare_vst3_host MODULE.so GO_FILE (--loopback PORT | --name-server PORT)
+//
+// The plug-in's update check is led to 127.0.0.1:PORT, or its name lookup to the name server
+// at that UDP port. The editor is closed once GO_FILE exists. Each step prints one line.
+
+#include "support/TestResolver.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#define JUCE_VST3HEADERS_INCLUDE_HEADERS_ONLY 1
+#include <juce_audio_processors/format_types/juce_VST3Headers.h>
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+
+using namespace Steinberg;
+
+namespace
+{
+class HostApplication final : public Vst::IHostApplication
+{
+public:
+    tresult PLUGIN_API getName (Vst::String128 name) override
+    {
+        const char* text = "Bare VST3 host";
+
+        for (int i = 0;; ++i)
+        {
+            name[i] = static_cast<Vst::TChar> (text[i]);
+
+            if (text[i] == 0)
+                return kResultOk;
+        }
+    }
+
+    tresult PLUGIN_API createInstance (TUID, TUID, void** instance) override
+    {
+        *instance = nullptr;
+        return kNotImplemented;
+    }
+
+    tresult PLUGIN_API queryInterface (const TUID wanted, void** object) override
+    {
+        if (FUnknownPrivate::iidEqual (wanted, FUnknown::iid) || FUnknownPrivate::iidEqual (wanted, Vst::IHostApplication::iid))
+        {
+            *object = this;
+            return kResultOk;
+        }
+
+        *object = nullptr;
+        return kNoInterface;
+    }
+
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+};
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince (Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli> (Clock::now() - start).count();
+}
+
+void say (const std::string& line)
+{
+    std::printf ("%s\n", line.c_str());
+    std::fflush (stdout);
+}
+
+int fail (const std::string& why)
+{
+    say ("failed: " + why);
+    return 1;
+}
+
+template<typename Interface>
+Interface* queryFrom (FUnknown* object)
+{
+    void* found = nullptr;
+
+    if (object == nullptr || object->queryInterface (Interface::iid, &found) != kResultOk)
+        return nullptr;
+
+    return static_cast<Interface*> (found);
+}
+
+bool fileExists (const std::string& path)
+{
+    return std::ifstream (path).good();
+}
+
+bool stillMapped (const std::string& module)
+{
+    std::ifstream maps ("/proc/self/maps");
+    std::string line;
+
+    while (std::getline (maps, line))
+        if (line.find (module) != std::string::npos)
+            return true;
+
+    return false;
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    if (argc != 5)
+        return fail ("usage: MODULE.so GO_FILE (--loopback PORT | --name-server PORT)");
+
+    const std::string module = argv[1];
+    const std::string goFile = argv[2];
+    const std::string how = argv[3];
+    const auto port = std::stoi (argv[4]);
+    const auto host = echovane::testing::TestResolver::makersHost();
+
+    if (how == "--loopback")
+        echovane::testing::TestResolver::answerWithLoopback (host, port);
+    else
+        echovane::testing::TestResolver::askNameServer (host, port, 30);
+
+    auto* library = dlopen (module.c_str(), RTLD_NOW | RTLD_LOCAL);
+
+    if (library == nullptr)
+        return fail (std::string ("dlopen: ") + dlerror());
+
+    using EntryFunction = bool (*) (void*);
+    using ExitFunction = bool (*)();
+    using FactoryFunction = IPluginFactory* (*) ();
+    const auto moduleEntry = reinterpret_cast<EntryFunction> (dlsym (library, "ModuleEntry"));
+    const auto moduleExit = reinterpret_cast<ExitFunction> (dlsym (library, "ModuleExit"));
+    const auto getFactory = reinterpret_cast<FactoryFunction> (dlsym (library, "GetPluginFactory"));
+
+    if (moduleEntry == nullptr || moduleExit == nullptr || getFactory == nullptr || ! moduleEntry (library))
+        return fail ("no VST3 entry points");
+
+    auto* factory = getFactory();
+    PClassInfo info{};
+    auto found = false;
+
+    for (int32 i = 0; i < factory->countClasses() && ! found; ++i)
+        found = factory->getClassInfo (i, &info) == kResultOk && std::strcmp (info.category, kVstAudioEffectClass) == 0;
+
+    if (! found)
+        return fail ("no audio effect class");
+
+    HostApplication application;
+    Vst::IComponent* component = nullptr;
+    Vst::IEditController* controller = nullptr;
+    TUID controllerId{};
+
+    if (factory->createInstance (info.cid, Vst::IComponent::iid, reinterpret_cast<void**> (&component)) != kResultOk
+        || component->initialize (&application) != kResultOk || component->getControllerClassId (controllerId) != kResultOk
+        || factory->createInstance (controllerId, Vst::IEditController::iid, reinterpret_cast<void**> (&controller)) != kResultOk
+        || controller->initialize (&application) != kResultOk)
+        return fail ("the component or its controller did not come up");
+
+    auto* componentPoint = queryFrom<Vst::IConnectionPoint> (component);
+    auto* controllerPoint = queryFrom<Vst::IConnectionPoint> (controller);
+
+    if (componentPoint == nullptr || controllerPoint == nullptr)
+        return fail ("no connection points");
+
+    componentPoint->connect (controllerPoint);
+    controllerPoint->connect (componentPoint);
+
+    auto* view = controller->createView (Vst::ViewType::kEditor);
+
+    if (view == nullptr)
+        return fail ("no editor view");
+
+    say ("opened");
+
+    for (const auto start = Clock::now(); ! fileExists (goFile);)
+    {
+        if (millisecondsSince (start) > 20000.0)
+            return fail ("never told to close");
+
+        std::this_thread::sleep_for (std::chrono::milliseconds (5));
+    }
+
+    auto start = Clock::now();
+    view->release();
+    say ("closed in " + std::to_string (millisecondsSince (start)) + " ms");
+
+    // The host lets go of the plug-in right away, and unloads its module.
+    start = Clock::now();
+    componentPoint->disconnect (controllerPoint);
+    controllerPoint->disconnect (componentPoint);
+    componentPoint->release();
+    controllerPoint->release();
+    controller->terminate();
+    controller->release();
+    component->terminate();
+    component->release();
+    factory->release();
+    say ("released in " + std::to_string (millisecondsSince (start)) + " ms");
+
+    start = Clock::now();
+    moduleExit();
+    dlclose (library);
+    say ("unloaded in " + std::to_string (millisecondsSince (start)) + " ms");
+    say (stillMapped (module) ? "still mapped" : "unmapped");
+
+    // Whatever of the module would still run now runs into unmapped code.
+    std::this_thread::sleep_for (std::chrono::milliseconds (1500));
+    say ("survived");
+    return 0;
+}
