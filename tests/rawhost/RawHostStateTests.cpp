@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -148,4 +149,89 @@ TEST (RawHostState, RandomTrailerSizesLeaveTheHostRunning)
 
     echovane::rawhost::expectCleanOutcome (outcome, "random trailer sizes");
 }
+
+/** `saved` with JUCE's private data replaced by `privateData`, its trailer otherwise in order. */
+Bytes withPrivateData (const Bytes& saved, const Bytes& privateData)
+{
+    const auto own = ownPart (saved);
+    Bytes block (static_cast<const std::uint8_t*> (own.getData()), static_cast<const std::uint8_t*> (own.getData()) + own.getSize());
+    block.insert (block.end(), sizeFieldLength, 0);
+    block.insert (block.end(), privateData.begin(), privateData.end());
+
+    for (size_t byte = 0; byte < sizeFieldLength; ++byte)
+        block.push_back (static_cast<std::uint8_t> (static_cast<std::uint64_t> (privateData.size()) >> (8 * byte)));
+
+    block.insert (block.end(), trailerIdentifier, trailerIdentifier + std::strlen (trailerIdentifier));
+    return block;
+}
+
+// JUCE's value-tree stream: a tree is its type as a zero-ended string, its property count, its
+// properties, its child count and its children; a count is one length byte and that many
+// little-endian bytes.
+Bytes countOf (std::int32_t count)
+{
+    return { 4, static_cast<std::uint8_t> (count), static_cast<std::uint8_t> (count >> 8), static_cast<std::uint8_t> (count >> 16), static_cast<std::uint8_t> (count >> 24) };
+}
+
+Bytes joined (std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+
+    for (const auto& part : parts)
+        all.insert (all.end(), part.begin(), part.end());
+
+    return all;
+}
+
+const Bytes treeType{ 'X', 0 };
+const Bytes noCount{ 0 };
+
+struct PrivateDataCase
+{
+    const char* name;
+    std::function<Bytes()> privateData;
+};
+
+void PrintTo (const PrivateDataCase& privateDataCase, std::ostream* out)
+{
+    *out << privateDataCase.name;
+}
+
+class RawHostPrivateData : public ::testing::TestWithParam<PrivateDataCase>
+{
+};
+
+// Damaged private data with the trailer's size in order reaches JUCE's value-tree reader itself;
+// the host must get its thread back at once, with the plug-in's own values as saved.
+TEST_P (RawHostPrivateData, RestoresTheSavedValuesPromptly)
+{
+    const auto privateData = GetParam().privateData();
+    const auto outcome = echovane::rawhost::runIsolated ([&privateData] (ChildReport& report)
+                                                         {
+        const Vst3Module module (echovane::rawhost::builtBinary());
+        const auto saved = savedState (module);
+        expectOwnValuesRestored (module, saved, withPrivateData (saved, privateData), GetParam().name, report); },
+                                                         30);
+
+    echovane::rawhost::expectCleanOutcome (outcome, GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P (DamagedPrivateData, RawHostPrivateData,
+                          ::testing::Values (
+                              PrivateDataCase{ "PropertyCountOfTwoBillion", []
+                                               { return joined ({ treeType, countOf (0x7fffffff) }); } },
+                              PrivateDataCase{ "ChildCountOfTwoBillion", []
+                                               { return joined ({ treeType, noCount, countOf (0x7fffffff) }); } },
+                              PrivateDataCase{ "NestedFourHundredThousandDeep", []
+                                               {
+                                                   Bytes nested;
+                                                   const Bytes level = joined ({ treeType, noCount, { 1, 1 } });
+
+                                                   for (int depth = 0; depth < 400000; ++depth)
+                                                       nested.insert (nested.end(), level.begin(), level.end());
+
+                                                   return joined ({ nested, treeType, noCount, noCount });
+                                               } }),
+                          [] (const auto& info)
+                          { return std::string (info.param.name); });
 } // namespace

@@ -386,8 +386,7 @@ inline const std::vector<MutationKind>& mutationKinds()
               return applies (stateBlockWithElement ("<Settings Mix=\"0.9\"/>"), with (heldValues, "sizechanger", 0.0));
           } },
 
-        // Waits for the fix of JUCE's trailer reading.
-        { "mutations of JUCE's trailer", false, [] (Random& random, const Seed& seed)
+        { "mutations of JUCE's trailer", true, [] (Random& random, const Seed& seed)
           {
               auto block = seed.saved;
               block.append (seed.trailer.getData(), seed.trailer.getSize());
