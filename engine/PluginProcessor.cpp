@@ -4,6 +4,8 @@
 #include "DelayNative.h"
 #include "StateTextGuard.h"
 
+#include <ProductFacts.h>
+
 #include <cmath>
 
 namespace
@@ -73,7 +75,7 @@ OvelanAudioProcessor::~OvelanAudioProcessor()
 
 const juce::String OvelanAudioProcessor::getName() const
 {
-    return "Kestrin Studio Echovane";
+    return ProductFacts::name;
 }
 
 void OvelanAudioProcessor::releaseResources()

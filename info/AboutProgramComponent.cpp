@@ -1,14 +1,12 @@
 #include "AboutProgramComponent.h"
 
 #include "../editor/UpperKnobDataBar.h"
-#include "WebAddresses.h"
 
 #include <BinaryData.h>
+#include <ProductFacts.h>
 
 namespace
 {
-constexpr const char* productName = "Kestrin Studio Echovane";
-
 constexpr const char* platformName()
 {
 #if JUCE_MAC
@@ -38,17 +36,17 @@ AboutProgramComponent::~AboutProgramComponent() = default;
 juce::String AboutProgramComponent::makeAboutText (const std::string& version)
 {
     const std::string lines[] = {
-        productName,
+        ProductFacts::name,
         "version " + version + " " + platformName(),
         "",
-        WebAddresses::supportEmail,
-        WebAddresses::webDomain,
+        ProductFacts::supportEmail,
+        ProductFacts::webDomain,
         "",
         "Licensed for your own music and audio.",
         "",
         "All rights reserved.",
-        "\xc2\xa9 2023 Kestrin Studio Ltd.",
-        productName,
+        std::string ("\xc2\xa9 2023 ") + ProductFacts::vendor,
+        ProductFacts::name,
         "",
         "VST Plugin Technology by Steinberg",
     };

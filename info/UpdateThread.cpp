@@ -1,5 +1,6 @@
 #include "UpdateThread.h"
 
+#include <ProductFacts.h>
 #include <juce_events/juce_events.h>
 
 #include <algorithm>
@@ -92,7 +93,7 @@ JUCE_IMPLEMENT_SINGLETON (WaitAtShutdown)
 UpdateThread::UpdateThread (std::string versionFileAddress)
     : juce::Thread ("Loading module thread")
     , versionFileUrl (std::move (versionFileAddress))
-    , currentVersion ("1.0.0")
+    , currentVersion (ProductFacts::version)
 {
     // The list of retired checks is made now, after this class's leak counter (see
     // retiredChecks).

@@ -345,7 +345,7 @@ TEST (AboutPanel, TextLinesInOrder)
     EXPECT_EQ (lines[0], "Kestrin Studio Echovane");
     EXPECT_EQ (lines[1], "version 1.0.0 Linux");
     EXPECT_EQ (lines[2], "");
-    EXPECT_EQ (lines[3], WebAddresses::supportEmail);
+    EXPECT_EQ (lines[3], "support@kestrinstudio.example");
     EXPECT_EQ (lines[4], "www.kestrinstudio.example");
     EXPECT_EQ (lines[5], "");
     EXPECT_EQ (lines[7], "");
