@@ -4,7 +4,8 @@
 #include <string_view>
 
 /** Where each host parameter lives: its position in the processor's floatParameters or
-    boolParameters, its ID and its default. The host sees the floats at indices 0 to 8 and the
+    boolParameters, its ID, its default and its step. What the values mean is beside this table,
+    in ParameterMeaning.h. The host sees the floats at indices 0 to 8 and the
     bools at 9 to 12, in this order. The IDs are stored in every saved project and must never
     change; the static_asserts below tie each named index to its ID, so a reordering of either
     side does not compile. */
@@ -37,22 +38,28 @@ enum Bool : std::size_t
 constexpr int hostIndex (Float index) noexcept { return static_cast<int> (index); }
 constexpr int hostIndex (Bool index) noexcept { return static_cast<int> (floatCount + index); }
 
+/** Every float runs from 0 to 1 in steps of `interval`, where anyValue takes any value. */
 struct FloatSpec
 {
     std::string_view id;
     float defaultValue;
+    float interval;
 };
 
+inline constexpr float hundredths = 0.01f;
+inline constexpr float anyValue = 0.0f;
+
 inline constexpr FloatSpec floatSpecs[floatCount] = {
-    { "Mix", 0.5f },
-    { "Sync", 0.6f },
-    { "Feedback", 0.22f },
-    { "Balance", 0.5f },
-    { "Width", 0.0f },
-    { "Drive", 0.0f },
-    { "Dark", 0.0f },
-    { "Bright", 0.0f },
-    { "MS", 0.1f },
+    { "Mix", 0.5f, hundredths },
+    { "Sync", 0.6f, hundredths },
+    { "Feedback", 0.22f, hundredths },
+    { "Balance", 0.5f, hundredths },
+    { "Width", 0.0f, hundredths },
+    { "Drive", 0.0f, hundredths },
+    { "Dark", 0.0f, hundredths },
+    { "Bright", 0.0f, hundredths },
+    // Typed milliseconds must survive unrounded.
+    { "MS", 0.1f, anyValue },
 };
 
 inline constexpr std::string_view boolIds[boolCount] = { "Bypass", "Triplet", "TempoChanger", "Dotted" };

@@ -27,12 +27,8 @@ OvelanAudioProcessor::OvelanAudioProcessor()
     for (size_t i = 0; i < parameterNames.size(); ++i)
     {
         const juce::String id (parameterNames[i]);
-        const auto defaultValue = ParameterIndex::floatSpecs[i].defaultValue;
-
-        // "MS" is continuous: typed milliseconds must survive unrounded.
-        auto* parameter = id == "MS"
-            ? new FloatParameter (id, id, juce::NormalisableRange<float> (0.0f, 1.0f), defaultValue)
-            : new FloatParameter (id, id, 0.0f, 1.0f, defaultValue);
+        const auto& spec = ParameterIndex::floatSpecs[i];
+        auto* parameter = new FloatParameter (id, id, juce::NormalisableRange<float> (0.0f, 1.0f, spec.interval), spec.defaultValue);
         addParameter (parameter);
         floatParameters->push_back (parameter);
     }
