@@ -1,5 +1,7 @@
 #include "TempoCompassComponent.h"
 
+#include "../engine/ParameterMeaning.h"
+
 #include <BinaryData.h>
 
 namespace
@@ -9,7 +11,7 @@ const juce::Colour captionColour (0xff00b6c3);
 
 bool isMillisecondsValue (float value)
 {
-    return value >= 0.5f;
+    return ParameterMeaning::isOn (value);
 }
 } // namespace
 

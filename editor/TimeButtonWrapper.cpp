@@ -1,5 +1,6 @@
 #include "TimeButtonWrapper.h"
 
+#include "../engine/ParameterMeaning.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
@@ -12,7 +13,6 @@ namespace
 const juce::Colour captionColour (0xff00b6c3);
 constexpr const char* timeName = "TIME";
 constexpr int readOutIntervalMs = 100;
-constexpr int longestTypedMilliseconds = 5000;
 
 /** A float as an int, truncated toward zero; nothing a host may write (not a number, or out of
     range) reaches the undefined conversion. */
@@ -127,7 +127,8 @@ void TimeCompassWrapper::resized()
     {
         msKnob->setVisible (true);
         knob->setVisible (false);
-        readOut().setTextProperties (std::to_string (truncated (msParameter->get() * 5000.0f)));
+        // One product, not freeDelayMs's two, so it may show one millisecond more than a tick.
+        readOut().setTextProperties (std::to_string (truncated (msParameter->get() * static_cast<float> (ParameterMeaning::longestFreeDelayMs))));
     }
     else
     {
@@ -165,23 +166,22 @@ void TimeCompassWrapper::timerCallback()
 
 std::string TimeCompassWrapper::noteValueText (float syncValue)
 {
-    const auto power = juce::jlimit (0, 8, truncated (syncValue * 8.0f));
-    const auto division = 64.0 / std::pow (2.0, power);
+    const auto wholeNotes = ParameterMeaning::noteValues[ParameterMeaning::noteIndexOf (syncValue)];
 
-    if (power > 5)
-        return std::to_string (static_cast<int> (1.0 / division));
+    if (wholeNotes >= 1.0)
+        return std::to_string (static_cast<int> (wholeNotes));
 
-    return "1/" + std::to_string (static_cast<int> (division));
+    return "1/" + std::to_string (static_cast<int> (1.0 / wholeNotes));
 }
 
 std::string TimeCompassWrapper::millisecondsText (float msValue)
 {
-    return std::to_string (truncated (std::round (msValue * 5.0f * 1000.0f)));
+    return std::to_string (truncated (std::round (ParameterMeaning::freeDelayMs (msValue))));
 }
 
 std::string TimeCompassWrapper::putBackText (float msValue)
 {
-    return std::to_string (truncated (msValue * 5.0f * 1000.0f));
+    return std::to_string (truncated (ParameterMeaning::freeDelayMs (msValue)));
 }
 
 std::optional<int> TimeCompassWrapper::acceptedMilliseconds (const std::string& typed)
@@ -209,12 +209,12 @@ std::optional<int> TimeCompassWrapper::acceptedMilliseconds (const std::string& 
     long long magnitude = 0;
 
     for (; position < typed.size() && isDigit (typed[position]); ++position)
-        if (magnitude <= longestTypedMilliseconds)
+        if (magnitude <= ParameterMeaning::longestFreeDelayMs)
             magnitude = magnitude * 10 + (typed[position] - '0');
 
     const auto value = negative ? -magnitude : magnitude;
 
-    if (value < 0 || value > longestTypedMilliseconds)
+    if (value < 0 || value > ParameterMeaning::longestFreeDelayMs)
         return std::nullopt;
 
     return static_cast<int> (value);
@@ -231,7 +231,7 @@ void TimeCompassWrapper::labelTextChanged (juce::Label* labelThatHasChanged)
     {
         // No gesture: a typed value is one write, not an edit in progress. The label keeps the
         // typed text until the next tick writes the new value as whole milliseconds.
-        const auto value = static_cast<float> (*milliseconds / 5000.0);
+        const auto value = ParameterMeaning::msValueFor (*milliseconds);
         asHostParameter (msParameter).setValue (value);
         msParameter->sendValueChangedMessageToListeners (value);
         return;

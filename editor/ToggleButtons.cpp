@@ -1,6 +1,7 @@
 #include "ToggleButtons.h"
 
 #include "../engine/ParameterIndex.h"
+#include "../engine/ParameterMeaning.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
@@ -18,7 +19,7 @@ constexpr float cornerSize = 6.0f;
 
 bool isOnValue (float value)
 {
-    return value >= 0.5f;
+    return ParameterMeaning::isOn (value);
 }
 
 /** Not at least 0.5 (below it, or not a number) turns on; anything else turns off. */

@@ -1,14 +1,13 @@
 #include "DelayNative.h"
 
+#include "ParameterMeaning.h"
+
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 namespace
 {
-// 1 / (64 / 2^p) for the note values 1/64 to 4 whole notes: exact powers of two.
-constexpr double noteBase[9] = { 1.0 / 64.0, 1.0 / 32.0, 1.0 / 16.0, 1.0 / 8.0, 1.0 / 4.0, 1.0 / 2.0, 1.0, 2.0, 4.0 };
-
 // Mixer chunks are at least this long whatever block size the rate was first prepared with.
 constexpr int minimumMixerChunk = 1024;
 
@@ -269,7 +268,7 @@ bool DelayProcess::readBool (ParameterIndex::Bool index) noexcept
     const auto value = parameter.getValue();
 
     if (std::isfinite (value))
-        lastFiniteBools[index] = value >= 0.5f;
+        lastFiniteBools[index] = ParameterMeaning::isOn (value);
 
     return lastFiniteBools[index];
 }
@@ -394,7 +393,7 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
             key = (std::uint64_t{ 1 } << 32) | bits;
 
             if (key != lastKey)
-                timeMs = ms * 5.0f * 1000.0f;
+                timeMs = ParameterMeaning::freeDelayMs (ms);
         }
         else
         {
@@ -402,14 +401,14 @@ void DelayProcess::runDelayLoop (const float* in0, const float* in1, float* wet0
             sync = isFiniteSample (sync) ? sync : lastSync;
             lastSync = sync;
 
-            const auto p = juce::jlimit (0, 8, static_cast<int> (sync * 8.0f));
+            const auto p = ParameterMeaning::noteIndexOf (sync);
             const auto triplet = togglesFinite ? tripletParameter.get() : tripletWas;
             const auto dotted = togglesFinite ? dottedParameter.get() : dottedWas;
             key = static_cast<std::uint64_t> (p) | (triplet ? 16u : 0u) | (dotted ? 32u : 0u);
 
             if (key != lastKey)
             {
-                const auto base = noteBase[p];
+                const auto base = ParameterMeaning::noteValues[p];
 
                 if (triplet)
                     timeMs = static_cast<float> (base * 4.0 * tripletFactor * 1000.0 * beatSeconds);

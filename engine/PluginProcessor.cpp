@@ -2,6 +2,7 @@
 
 #include "../editor/PluginEditor.h"
 #include "DelayNative.h"
+#include "ParameterMeaning.h"
 #include "StateTextGuard.h"
 
 #include <ProductFacts.h>
@@ -167,7 +168,7 @@ void OvelanAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     // on; 0 and 1 are saved as they always were.
     for (auto* parameter : *boolParameters)
     {
-        const auto on = lastFiniteValues->valueOf (parameter->getParameterIndex()) >= 0.5f;
+        const auto on = ParameterMeaning::isOn (lastFiniteValues->valueOf (parameter->getParameterIndex()));
         state.setAttribute (parameter->getParameterID(), on ? 1.0 : 0.0);
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StateBlocks.h"
+#include "engine/ParameterMeaning.h"
 
 #include <juce_core/juce_core.h>
 
@@ -355,7 +356,7 @@ inline const std::vector<MutationKind>& mutationKinds()
                   const auto value = savedValues.at (name);
                   std::string text;
                   if (isBoolName (name))
-                      text = value >= 0.5 ? oneOf (random, onTexts) : oneOf (random, offTexts);
+                      text = ParameterMeaning::isOn (static_cast<float> (value)) ? oneOf (random, onTexts) : oneOf (random, offTexts);
                   else
                   {
                       const auto plain = juce::String (value, 6).toStdString();

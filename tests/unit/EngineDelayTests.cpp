@@ -6,10 +6,11 @@ namespace
 {
 using echovane::testing::Engine;
 using echovane::testing::impulse;
+using echovane::testing::msValueOfDelay;
 
 // Free delays whose milliseconds and sample offsets are exact in single precision at 48 kHz.
-constexpr float ms1875Samples = 0.0078125f; // 39.0625 ms
-constexpr float ms15000Samples = 0.0625f;   // 312.5 ms
+constexpr float ms1875Samples = msValueOfDelay (1875, 48000.0);   // 39.0625 ms
+constexpr float ms15000Samples = msValueOfDelay (15000, 48000.0); // 312.5 ms
 
 /** An engine with the wet signal alone at the output and the tone filters at their extremes
     (20.2 kHz low-pass, 20 Hz high-pass), settled. */
@@ -110,7 +111,7 @@ TEST_P (FreeImpulse, TheFirstRepeatArrivesAfterMsTimesFiveSeconds)
     engine.set ("Triplet", c.tripletAndDotted ? 1.0f : 0.0f).set ("Dotted", c.tripletAndDotted ? 1.0f : 0.0f);
     engine.settle();
 
-    const auto delay = engine.parameter ("MS").getValue() * 5.0 * c.sampleRate;
+    const auto delay = engine.parameter ("MS").getValue() * static_cast<double> (ParameterMeaning::longestFreeDelaySeconds) * c.sampleRate;
 
     constexpr int at = 300;
     auto audio = impulse (at + static_cast<int> (delay) + 64, at);
@@ -294,7 +295,7 @@ TEST_P (FractionalDelay, TheRepeatIsTheImpulseInterpolatedAtTheFraction)
     engine.settle();
 
     const auto length = engine.engine().getBufferLength();
-    const auto delay = c.milliseconds ? static_cast<double> (engine.parameter ("MS").getValue()) * 5.0 * c.sampleRate
+    const auto delay = c.milliseconds ? static_cast<double> (engine.parameter ("MS").getValue()) * static_cast<double> (ParameterMeaning::longestFreeDelaySeconds) * c.sampleRate
                                       : c.noteSamples * (c.triplet ? 2.0 / 3.0 : (c.dotted ? 1.5 : 1.0));
     const auto k = static_cast<int> (std::floor (delay));
     const auto p = delay - k;

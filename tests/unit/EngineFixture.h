@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DelayNative.h"
+#include "engine/ParameterMeaning.h"
 #include "engine/PluginProcessor.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,12 @@
 
 namespace echovane::testing
 {
+/** The "MS" value of a free delay of `samples` samples at `sampleRate`. */
+constexpr float msValueOfDelay (int samples, double sampleRate)
+{
+    return static_cast<float> (samples / sampleRate / static_cast<double> (ParameterMeaning::longestFreeDelaySeconds));
+}
+
 /** A play head whose tempo a test sets; an empty optional tempo means the host gives none. */
 class ManualPlayHead final : public juce::AudioPlayHead
 {
@@ -69,7 +76,7 @@ public:
     Engine& freeDelay (int samples)
     {
         set ("TempoChanger", 1.0f);
-        return set ("MS", static_cast<float> (samples / processor.getSampleRate() / 5.0));
+        return set ("MS", msValueOfDelay (samples, processor.getSampleRate()));
     }
 
     /** Processes the buffer in place in blocks of the given length. */

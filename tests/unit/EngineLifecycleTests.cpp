@@ -7,7 +7,7 @@ namespace
 using echovane::testing::Engine;
 using echovane::testing::impulse;
 
-constexpr float ms1875Samples = 0.0078125f; // 1875 samples at 48 kHz, exactly
+constexpr float ms1875Samples = echovane::testing::msValueOfDelay (1875, 48000.0); // exactly, in single precision
 
 juce::AudioBuffer<float> noise (int numSamples, unsigned seed, int numChannels = 2)
 {

@@ -70,11 +70,11 @@ public:
 
             if (bools[ParameterIndex::tempoChanger]->get())
             {
-                delayTimeMs = floats[ParameterIndex::ms]->get() * 5.0f * 1000.0f;
+                delayTimeMs = floats[ParameterIndex::ms]->get() * ParameterMeaning::longestFreeDelaySeconds * 1000.0f;
             }
             else
             {
-                const auto p = static_cast<int> (floats[ParameterIndex::sync]->get() * 8.0f);
+                const auto p = ParameterMeaning::noteIndexOf (floats[ParameterIndex::sync]->get());
                 const auto base = 1.0 / (64.0 / std::ldexp (1.0, p));
 
                 if (bools[ParameterIndex::triplet]->get())

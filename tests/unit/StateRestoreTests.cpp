@@ -1,3 +1,4 @@
+#include "engine/ParameterMeaning.h"
 #include "engine/PluginProcessor.h"
 #include "engine/StateTextGuard.h"
 #include "support/StateBlocks.h"
@@ -340,7 +341,7 @@ TEST (ProcessorSave, TogglesAreSavedAsWhatTheyMean)
         restore (restored, block);
 
         for (auto* parameter : *restored.boolParameters)
-            EXPECT_EQ (parameter->get(), c.value >= 0.5f) << parameter->getParameterID();
+            EXPECT_EQ (parameter->get(), ParameterMeaning::isOn (c.value)) << parameter->getParameterID();
     }
 }
 

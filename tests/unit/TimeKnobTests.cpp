@@ -1,4 +1,5 @@
 #include "editor/DelayRow.h"
+#include "engine/ParameterMeaning.h"
 #include "support/EditorProbe.h"
 #include "support/MessagePump.h"
 #include "support/ParameterLog.h"
@@ -184,7 +185,7 @@ TEST_P (TypedMilliseconds, AreAcceptedFromZeroToFiveThousandOrPutBack)
 
     if (c.accepted)
     {
-        const auto expected = static_cast<float> (c.milliseconds / 5000.0);
+        const auto expected = ParameterMeaning::msValueFor (c.milliseconds);
         EXPECT_EQ (row.value (F::ms), expected);
 
         // One write and its notification, no gesture; unless the value did not change at all.
@@ -250,6 +251,24 @@ TEST (TimeReadOut, ThePutBackTextIsTruncatedWhileTheTickRounds)
     EXPECT_EQ (row.shown(), "6");
 }
 
+// The layout writes "MS" x 5000 as one product; the put-back text, like the engine, goes to
+// seconds first and then to milliseconds, which can land just below a whole millisecond.
+TEST (TimeReadOut, TheLayoutMultipliesOnceWhereThePutBackTakesTwoSteps)
+{
+    Row row;
+    row.enterMillisecondsMode();
+    hostParameter (row.processor, F::ms).setValue (0.0002f);
+
+    row.time().resized();
+    EXPECT_EQ (row.shown(), "1");
+
+    row.type ("abc");
+    EXPECT_EQ (row.shown(), "0");
+
+    row.time().timerCallback();
+    EXPECT_EQ (row.shown(), "1") << "the tick rounds";
+}
+
 TEST (TimeReadOut, PastedMegabytesAndBrokenTextNeverChangeMsUnlessAccepted)
 {
     Row row;
@@ -264,7 +283,7 @@ TEST (TimeReadOut, PastedMegabytesAndBrokenTextNeverChangeMsUnlessAccepted)
     EXPECT_EQ (row.value (F::ms), 0.1f);
 
     row.type ("42" + juce::String::repeatedString ("x", 1 << 20));
-    EXPECT_EQ (row.value (F::ms), static_cast<float> (42 / 5000.0));
+    EXPECT_EQ (row.value (F::ms), ParameterMeaning::msValueFor (42));
 }
 
 TEST (TimeReadOut, HostChangesOfMsDiscardTypingButIdleTicksDoNot)
