@@ -127,7 +127,7 @@ TEST_F (BundleFactory, HasTheFactsTheAboutTextShowsAndTheUpdateCheckComparesWith
     EXPECT_EQ (juce::String (notice->updateThread->currentVersion), version);
 
     EXPECT_TRUE (lines.contains (email)) << lines.joinIntoString ("|");
-    EXPECT_EQ (website, WebAddresses::homePage) << "the Website row opens the factory's address";
+    EXPECT_EQ (website, juce::String (WebAddresses::homePage)) << "the Website row opens the factory's address";
     EXPECT_TRUE (lines.contains (juce::URL (website).getDomain())) << lines.joinIntoString ("|");
     EXPECT_EQ (juce::URL (notice->updateThread->versionFileUrl).getDomain(), juce::URL (website).getDomain());
 

@@ -41,6 +41,22 @@ TEST (BoolMeaning, IsOnWhereJucesBoolCountsOn)
     EXPECT_FALSE (ParameterMeaning::isOn (notANumber));
 }
 
+// The engine's own Bypass, read once per block, is on from the same value.
+TEST (BoolMeaning, TheEngineIsBypassedFromTheSameValue)
+{
+    for (const auto value : { 0.0f, std::nextafter (0.5f, 0.0f), 0.5f, 0.7f, 1.0f })
+    {
+        Engine engine;
+        engine.set ("Bypass", value);
+
+        // Half dry, half an empty line's silence unless bypassed.
+        auto audio = echovane::testing::impulse (64, 0);
+        engine.processBlock (audio);
+        const auto passedThrough = audio.getSample (0, 0) == 1.0f && audio.getSample (1, 0) == 1.0f;
+        EXPECT_EQ (passedThrough, ParameterMeaning::isOn (value)) << value;
+    }
+}
+
 TEST (MsMeaning, FullScaleIsFiveThousandMilliseconds)
 {
     EXPECT_EQ (ParameterMeaning::longestFreeDelayMs, 5000);
