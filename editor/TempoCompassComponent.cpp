@@ -1,5 +1,7 @@
 #include "TempoCompassComponent.h"
 
+#include "../engine/ParameterEdit.h"
+
 #include <BinaryData.h>
 
 namespace
@@ -87,14 +89,12 @@ void TempoCompassComponent::resized()
 
 void TempoCompassComponent::mouseDown (const juce::MouseEvent&)
 {
-    modeParameter->beginChangeGesture();
+    ParameterEdit::beginGesture (*modeParameter);
 
     // The new value comes from the lever's own flag, so a lever that has not yet seen a
     // restored value catches up with it here.
     isMillisecondsMode = ! isMillisecondsMode;
-    const auto value = isMillisecondsMode ? 1.0f : 0.0f;
-    asHostParameter (modeParameter).setValue (value);
-    modeParameter->sendValueChangedMessageToListeners (value);
+    ParameterEdit::writeAndNotify (*modeParameter, isMillisecondsMode ? 1.0f : 0.0f);
 
     modeChanged();
 }
@@ -103,7 +103,7 @@ void TempoCompassComponent::mouseDrag (const juce::MouseEvent&) {}
 
 void TempoCompassComponent::mouseUp (const juce::MouseEvent&)
 {
-    modeParameter->endChangeGesture();
+    ParameterEdit::endGesture (*modeParameter);
 }
 
 void TempoCompassComponent::parameterValueChanged (float newValue)

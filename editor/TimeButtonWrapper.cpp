@@ -1,5 +1,6 @@
 #include "TimeButtonWrapper.h"
 
+#include "../engine/ParameterEdit.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
@@ -231,9 +232,7 @@ void TimeCompassWrapper::labelTextChanged (juce::Label* labelThatHasChanged)
     {
         // No gesture: a typed value is one write, not an edit in progress. The label keeps the
         // typed text until the next tick writes the new value as whole milliseconds.
-        const auto value = static_cast<float> (*milliseconds / 5000.0);
-        asHostParameter (msParameter).setValue (value);
-        msParameter->sendValueChangedMessageToListeners (value);
+        ParameterEdit::writeAndNotify (*msParameter, static_cast<float> (*milliseconds / 5000.0));
         return;
     }
 

@@ -1,5 +1,6 @@
 #include "ToggleButtons.h"
 
+#include "../engine/ParameterEdit.h"
 #include "../engine/ParameterIndex.h"
 #include "StretchedPicture.h"
 
@@ -25,12 +26,6 @@ bool isOnValue (float value)
 float toggled (float value)
 {
     return isOnValue (value) ? 0.0f : 1.0f;
-}
-
-void writeAndNotify (BoolParameter* parameter, float value)
-{
-    asHostParameter (parameter).setValue (value);
-    parameter->sendValueChangedMessageToListeners (value);
 }
 
 void drawCaption (juce::Graphics& g, const juce::Component& toggle, const char* caption, bool on)
@@ -61,14 +56,14 @@ bool ByPassButtonComponent::isOn() const
 
 void ByPassButtonComponent::mouseDown (const juce::MouseEvent&)
 {
-    ownParameter->beginChangeGesture();
-    writeAndNotify (ownParameter, toggled (asHostParameter (ownParameter).getValue()));
+    ParameterEdit::beginGesture (*ownParameter);
+    ParameterEdit::writeAndNotify (*ownParameter, toggled (asHostParameter (ownParameter).getValue()));
     repaint();
 }
 
 void ByPassButtonComponent::mouseUp (const juce::MouseEvent&)
 {
-    ownParameter->endChangeGesture();
+    ParameterEdit::endGesture (*ownParameter);
 }
 
 void ByPassButtonComponent::paint (juce::Graphics& g)
@@ -101,18 +96,18 @@ bool NoteVariantToggle::isOn() const
 void NoteVariantToggle::mouseDown (const juce::MouseEvent&)
 {
     // The gesture opens on every press, so a host sees the press even when it changes nothing.
-    ownParameter->beginChangeGesture();
+    ParameterEdit::beginGesture (*ownParameter);
 
     if (isOnValue (asHostParameter (modeParameter).getValue()))
         return;
 
-    writeAndNotify (ownParameter, toggled (asHostParameter (ownParameter).getValue()));
+    ParameterEdit::writeAndNotify (*ownParameter, toggled (asHostParameter (ownParameter).getValue()));
     repaint();
 }
 
 void NoteVariantToggle::mouseUp (const juce::MouseEvent&)
 {
-    ownParameter->endChangeGesture();
+    ParameterEdit::endGesture (*ownParameter);
 }
 
 void NoteVariantToggle::parameterValueChanged (int parameterIndex, float newValue)
@@ -120,12 +115,12 @@ void NoteVariantToggle::parameterValueChanged (int parameterIndex, float newValu
     if (parameterIndex == ParameterIndex::hostIndex (ParameterIndex::tempoChanger))
     {
         // Every change of mode, either way or a repeat, starts the variants afresh.
-        writeAndNotify (ownParameter, 0.0f);
+        ParameterEdit::writeAndNotify (*ownParameter, 0.0f);
     }
     else if (newValue != 0.0f)
     {
         // The partner's own notification of 0 only repaints it, so the chain ends there.
-        writeAndNotify (partnerParameter, 0.0f);
+        ParameterEdit::writeAndNotify (*partnerParameter, 0.0f);
     }
 
     repaint();

@@ -1,5 +1,6 @@
 #include "UpperKnob.h"
 
+#include "../engine/ParameterEdit.h"
 #include "KnobWrapper.h"
 
 #include <cmath>
@@ -77,7 +78,7 @@ UpperKnob::~UpperKnob()
 {
     // Closing the window in the middle of a drag must not leave the host inside a gesture.
     if (dragging)
-        parameter->endChangeGesture();
+        ParameterEdit::endGesture (*parameter);
 }
 
 void UpperKnob::setAngle (float newAngle)
@@ -93,15 +94,12 @@ float UpperKnob::resetAngle() const
 
 void UpperKnob::writeValue()
 {
-    const auto value = (100.0f / sweep * angle) / 100.0f;
-    auto& hostParameter = asHostParameter (parameter);
-    hostParameter.setValue (value);
-    hostParameter.sendValueChangedMessageToListeners (value);
+    ParameterEdit::writeAndNotify (*parameter, (100.0f / sweep * angle) / 100.0f);
 }
 
 void UpperKnob::mouseDown (const juce::MouseEvent& e)
 {
-    parameter->beginChangeGesture();
+    ParameterEdit::beginGesture (*parameter);
     lastMousePosition = e.getPosition();
     dragging = true;
 
@@ -162,7 +160,7 @@ void UpperKnob::mouseDrag (const juce::MouseEvent& e)
 
 void UpperKnob::mouseUp (const juce::MouseEvent&)
 {
-    parameter->endChangeGesture();
+    ParameterEdit::endGesture (*parameter);
     dragging = false;
 }
 

@@ -1,5 +1,6 @@
 #include "WindowSizeChangerComponent.h"
 
+#include "../engine/ParameterEdit.h"
 #include "../engine/PluginProcessor.h"
 #include "StretchedPicture.h"
 
@@ -56,18 +57,18 @@ void WindowSizeChangerComponent::mouseUp (const juce::MouseEvent&)
     {
         resizeEditor (scaled (baseWidth, largeFactor), scaled (baseHeight, largeFactor));
         percent = 150;
-        asHostParameter (sizeParameter).setValue (1.0f);
+        ParameterEdit::writeQuietly (*sizeParameter, 1.0f);
     }
     else if (isStep (step, largeStep))
     {
         resizeEditor (scaled (baseWidth, smallFactor), scaled (baseHeight, smallFactor));
         percent = 80;
-        asHostParameter (sizeParameter).setValue (0.0f);
+        ParameterEdit::writeQuietly (*sizeParameter, 0.0f);
     }
     else if (isStep (step, smallStep))
     {
         resizeEditor (baseWidth, baseHeight);
-        asHostParameter (sizeParameter).setValue (0.5f);
+        ParameterEdit::writeQuietly (*sizeParameter, 0.5f);
         percent = 100;
     }
 
