@@ -1,5 +1,7 @@
 #include "BasicButtonWrapper.h"
 
+#include "EditorLook.h"
+
 #include <BinaryData.h>
 
 namespace
@@ -8,11 +10,9 @@ namespace
 constexpr float smallRadiusFactor = 0.795f;
 constexpr float smallThicknessFactor = 0.77f;
 
-const juce::Colour captionColour (0xff007d8f);
-
 bool isBalance (const std::string& name)
 {
-    return name == "BALANCE";
+    return name == EditorLook::Caption::balance;
 }
 } // namespace
 
@@ -58,7 +58,7 @@ BasicTextLabel::BasicTextLabel (const std::string& name)
     : label (juce::String(), juce::String())
 {
     label.setJustificationType (juce::Justification::centred);
-    label.setColour (juce::Label::textColourId, captionColour);
+    label.setColour (juce::Label::textColourId, EditorLook::smallCaptionText);
     label.setText (juce::String (name), juce::dontSendNotification);
     label.setEditable (false, false, false);
     addAndMakeVisible (label);

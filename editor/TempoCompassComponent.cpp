@@ -1,13 +1,13 @@
 #include "TempoCompassComponent.h"
 
 #include "../engine/ParameterEdit.h"
+#include "EditorLook.h"
 
 #include <BinaryData.h>
 
 namespace
 {
 constexpr float maxTilt = 0.5f;
-const juce::Colour captionColour (0xff00b6c3);
 
 bool isMillisecondsValue (float value)
 {
@@ -147,10 +147,10 @@ TempoCompassWrapper::TempoCompassWrapper (BoolParameter* tempoChangerParameter, 
 {
     addAndMakeVisible (lever.get());
 
-    for (auto [caption, text] : { std::pair{ &msCaption, "MS" }, std::pair{ &tempoCaption, "TEMPO" } })
+    for (auto [caption, text] : { std::pair{ &msCaption, EditorLook::Caption::milliseconds }, std::pair{ &tempoCaption, EditorLook::Caption::tempo } })
     {
         caption->setJustificationType (juce::Justification::centred);
-        caption->setColour (juce::Label::textColourId, captionColour);
+        caption->setColour (juce::Label::textColourId, EditorLook::captionText);
         caption->setText (text, juce::dontSendNotification);
         caption->setEditable (false, false, false);
         addAndMakeVisible (caption);

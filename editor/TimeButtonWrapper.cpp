@@ -1,6 +1,7 @@
 #include "TimeButtonWrapper.h"
 
 #include "../engine/ParameterEdit.h"
+#include "EditorLook.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
@@ -10,8 +11,6 @@
 
 namespace
 {
-const juce::Colour captionColour (0xff00b6c3);
-constexpr const char* timeName = "TIME";
 constexpr int readOutIntervalMs = 100;
 constexpr int longestTypedMilliseconds = 5000;
 
@@ -68,7 +67,7 @@ TimeCompassWrapper::TimeCompassWrapper (bool isBlueToUse,
     knob = std::make_unique<KnobWrapper> (name, minValue, maxValue, radiusFactor, capPicture.get(), showArc, showEndDot, thicknessFactor, startDegrees, sweepDegrees, spare, parameter);
     addAndMakeVisible (knob.get());
 
-    if (name != timeName)
+    if (name != EditorLook::Caption::time)
         return;
 
     msKnob = std::make_unique<KnobWrapper> (name, minValue, maxValue, radiusFactor, capPicture.get(), showArc, showEndDot, thicknessFactor, startDegrees, sweepDegrees, spare, msParameter);
@@ -118,7 +117,7 @@ void TimeCompassWrapper::resized()
     const auto y = truncated (static_cast<float> (-height * 0.12));
     knob->setBounds (0, y, width, height);
 
-    if (name != timeName)
+    if (name != EditorLook::Caption::time)
         return;
 
     msKnob->setBounds (0, y, width, height);
@@ -258,7 +257,7 @@ TimeButtonWrapper::TimeButtonWrapper (bool isBlueToUse,
     nameLabel = std::make_unique<TimeButtonNameLabel>();
     auto& caption = nameLabel->captionLabel;
     caption.setJustificationType (juce::Justification::centred);
-    caption.setColour (juce::Label::textColourId, captionColour);
+    caption.setColour (juce::Label::textColourId, EditorLook::captionText);
     caption.setText (juce::String (name), juce::dontSendNotification);
     caption.setEditable (false, false, false);
     nameLabel->addAndMakeVisible (caption);

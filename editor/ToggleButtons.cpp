@@ -2,18 +2,13 @@
 
 #include "../engine/ParameterEdit.h"
 #include "../engine/ParameterIndex.h"
+#include "EditorLook.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
 
 namespace
 {
-const juce::Colour onText (0xff00e0ed);
-const juce::Colour offText (0xff007887);
-const juce::Colour variantFill (0x80007887);
-const juce::Colour onOutline (0xff01c7d4);
-const juce::Colour offOutline (0xff007887);
-
 // In pixels: the rounding stays the same at every size step.
 constexpr float cornerSize = 6.0f;
 
@@ -33,7 +28,7 @@ void drawCaption (juce::Graphics& g, const juce::Component& toggle, const char* 
     const auto width = static_cast<float> (toggle.getWidth());
     const auto height = static_cast<float> (toggle.getHeight());
 
-    g.setColour (on ? onText : offText);
+    g.setColour (on ? EditorLook::activeText : EditorLook::inactive);
     g.setFont (static_cast<float> (0.55 * height));
     g.drawText (caption, juce::Rectangle<float> (0.0f, 0.0f, width, height), juce::Justification::centred, true);
 }
@@ -69,7 +64,7 @@ void ByPassButtonComponent::mouseUp (const juce::MouseEvent&)
 void ByPassButtonComponent::paint (juce::Graphics& g)
 {
     drawStretched (*framePicture, g, *this);
-    drawCaption (g, *this, "BYPASS", isOn());
+    drawCaption (g, *this, EditorLook::Caption::bypass, isOn());
 }
 
 void ByPassButtonComponent::resized() {}
@@ -132,10 +127,10 @@ void NoteVariantToggle::paint (juce::Graphics& g)
     const auto height = static_cast<double> (getHeight());
     const auto on = isOn();
 
-    g.setColour (variantFill);
+    g.setColour (EditorLook::toggleFill);
     g.fillRoundedRectangle (juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (width), static_cast<float> (height)), cornerSize);
 
-    g.setColour (on ? onOutline : offOutline);
+    g.setColour (on ? EditorLook::activeOutline : EditorLook::inactive);
     g.drawRoundedRectangle (juce::Rectangle<float> (static_cast<float> (0.03 * width), static_cast<float> (0.03 * height), static_cast<float> (0.94 * width), static_cast<float> (0.94 * height)),
                             cornerSize,
                             static_cast<float> (0.07 * height));
@@ -146,11 +141,11 @@ void NoteVariantToggle::paint (juce::Graphics& g)
 void NoteVariantToggle::resized() {}
 
 TripletButton::TripletButton (BoolParameter* tripletParameter, BoolParameter* dottedParameter, BoolParameter* tempoChangerParameter)
-    : NoteVariantToggle ("TRIPLET", tripletParameter, dottedParameter, tempoChangerParameter)
+    : NoteVariantToggle (EditorLook::Caption::triplet, tripletParameter, dottedParameter, tempoChangerParameter)
 {
 }
 
 DottedComponent::DottedComponent (BoolParameter* dottedParameter, BoolParameter* tripletParameter, BoolParameter* tempoChangerParameter)
-    : NoteVariantToggle ("DOTTED", dottedParameter, tripletParameter, tempoChangerParameter)
+    : NoteVariantToggle (EditorLook::Caption::dotted, dottedParameter, tripletParameter, tempoChangerParameter)
 {
 }

@@ -2,6 +2,7 @@
 
 #include "../engine/ParameterEdit.h"
 #include "../engine/PluginProcessor.h"
+#include "EditorLook.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
@@ -117,7 +118,7 @@ void WindowSizeChangerComponent::paint (juce::Graphics& g)
 
     drawStretched (*platePicture, g, *this);
 
-    g.setColour (juce::Colour (0xff00e0ed));
+    g.setColour (EditorLook::activeText);
     g.setFont (static_cast<float> (0.3 * height));
     g.drawText (getShownText(), 0, 0, width, height, juce::Justification::centred, true);
 }
