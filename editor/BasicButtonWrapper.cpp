@@ -19,6 +19,7 @@ bool isBalance (const std::string& name)
 CompassWrapper::CompassWrapper (bool isBlueToUse, const std::string& name, MetaParameter<juce::AudioParameterFloat>* parameter)
     : isBlue (isBlueToUse)
 {
+    // The row builds every knob blue; the green set stays as the knobs' second colour scheme.
     background = isBlue ? juce::Drawable::createFromImageData (BinaryData::small_knob_ring_svg, BinaryData::small_knob_ring_svgSize)
                         : juce::Drawable::createFromImageData (BinaryData::small_knob_ring_green_svg, BinaryData::small_knob_ring_green_svgSize);
     cap = juce::Drawable::createFromImageData (BinaryData::small_knob_cap_svg, BinaryData::small_knob_cap_svgSize);

@@ -18,6 +18,7 @@ constexpr bool bigShowEndDot = false;
 constexpr float bigThicknessFactor = 0.9f;
 constexpr float bigStartDegrees = 180.0f;
 constexpr float bigSweepDegrees = 360.0f;
+// The knobs' `spare` argument is not read; it stays to keep the order of their arguments.
 constexpr float unusedSpare = 0.0f;
 
 int whole (double value)

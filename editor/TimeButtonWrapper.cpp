@@ -57,6 +57,7 @@ TimeCompassWrapper::TimeCompassWrapper (bool isBlueToUse,
                                         TempoChangerButton* tempoButtonToUse,
                                         FloatParameter* msParameterToUse)
     : isBlue (isBlueToUse)
+    // The row builds every knob blue; the green set stays as the knobs' second colour scheme.
     , capPicture (isBlueToUse ? juce::Drawable::createFromImageData (BinaryData::big_knob_cap_svg, BinaryData::big_knob_cap_svgSize)
                               : juce::Drawable::createFromImageData (BinaryData::big_knob_cap_green_svg, BinaryData::big_knob_cap_green_svgSize))
     , name (std::move (nameToShow))
@@ -267,6 +268,7 @@ TimeButtonWrapper::TimeButtonWrapper (bool isBlueToUse,
     compass = std::make_unique<TimeCompassWrapper> (isBlue, name, minValue, maxValue, radiusFactor, showArc, showEndDot, thicknessFactor, startDegrees, sweepDegrees, spare, parameter, tempoButton, msParameter);
     addAndMakeVisible (compass.get());
 
+    // The row builds every knob blue; the green set stays as the knobs' second colour scheme.
     framePicture = isBlue ? juce::Drawable::createFromImageData (BinaryData::big_knob_frame_svg, BinaryData::big_knob_frame_svgSize)
                           : juce::Drawable::createFromImageData (BinaryData::big_knob_frame_green_svg, BinaryData::big_knob_frame_green_svgSize);
 }
