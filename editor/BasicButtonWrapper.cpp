@@ -1,5 +1,7 @@
 #include "BasicButtonWrapper.h"
 
+#include "EditorLook.h"
+
 #include <BinaryData.h>
 
 namespace
@@ -8,17 +10,16 @@ namespace
 constexpr float smallRadiusFactor = 0.795f;
 constexpr float smallThicknessFactor = 0.77f;
 
-const juce::Colour captionColour (0xff007d8f);
-
 bool isBalance (const std::string& name)
 {
-    return name == "BALANCE";
+    return name == EditorLook::Caption::balance;
 }
 } // namespace
 
 CompassWrapper::CompassWrapper (bool isBlueToUse, const std::string& name, MetaParameter<juce::AudioParameterFloat>* parameter)
     : isBlue (isBlueToUse)
 {
+    // The row builds every knob blue; the green set stays as the knobs' second colour scheme.
     background = isBlue ? juce::Drawable::createFromImageData (BinaryData::small_knob_ring_svg, BinaryData::small_knob_ring_svgSize)
                         : juce::Drawable::createFromImageData (BinaryData::small_knob_ring_green_svg, BinaryData::small_knob_ring_green_svgSize);
     cap = juce::Drawable::createFromImageData (BinaryData::small_knob_cap_svg, BinaryData::small_knob_cap_svgSize);
@@ -58,7 +59,7 @@ BasicTextLabel::BasicTextLabel (const std::string& name)
     : label (juce::String(), juce::String())
 {
     label.setJustificationType (juce::Justification::centred);
-    label.setColour (juce::Label::textColourId, captionColour);
+    label.setColour (juce::Label::textColourId, EditorLook::smallCaptionText);
     label.setText (juce::String (name), juce::dontSendNotification);
     label.setEditable (false, false, false);
     addAndMakeVisible (label);

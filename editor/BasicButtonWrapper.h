@@ -54,7 +54,7 @@ private:
 class BasicButtonWrapper final : public juce::Component
 {
 public:
-    /** `parameter` is not owned; `spare` is not read. */
+    /** `parameter` is not owned; `spare` is not read and stays to keep the arguments' order. */
     BasicButtonWrapper (bool isBlue, std::string name, MetaParameter<juce::AudioParameterFloat>* parameter, float spare = 0.0f);
     ~BasicButtonWrapper() override;
 

@@ -1,11 +1,14 @@
 #include "DelayRow.h"
 
 #include "../engine/ParameterIndex.h"
+#include "EditorLook.h"
 
 #include <BinaryData.h>
 
 namespace
 {
+using EditorLook::boundsOf;
+
 // The big knobs: a full circle of ring from 6 o'clock, no end dot.
 constexpr float bigMinValue = 0.0f;
 constexpr float bigMaxValue = 100.0f;
@@ -15,6 +18,7 @@ constexpr bool bigShowEndDot = false;
 constexpr float bigThicknessFactor = 0.9f;
 constexpr float bigStartDegrees = 180.0f;
 constexpr float bigSweepDegrees = 360.0f;
+// The knobs' `spare` argument is not read; it stays to keep the order of their arguments.
 constexpr float unusedSpare = 0.0f;
 
 int whole (double value)
@@ -25,11 +29,6 @@ int whole (double value)
 int whole (float value)
 {
     return static_cast<int> (value);
-}
-
-juce::Rectangle<int> boundsOf (int x, int y, int width, int height)
-{
-    return { x, y, juce::jmax (0, width), juce::jmax (0, height) };
 }
 } // namespace
 
@@ -64,23 +63,23 @@ DelayRow::DelayRow (const std::vector<FloatParameter*>& floatParameters, const s
 
     framePicture = juce::Drawable::createFromImageData (BinaryData::button_frame_svg, BinaryData::button_frame_svgSize);
 
-    feedKnob = std::make_unique<BasicButtonWrapper> (true, "FEED", floatParameters.at (F::feedback));
+    feedKnob = std::make_unique<BasicButtonWrapper> (true, EditorLook::Caption::feed, floatParameters.at (F::feedback));
     addAndMakeVisible (feedKnob.get());
-    balanceKnob = std::make_unique<BasicButtonWrapper> (true, "BALANCE", floatParameters.at (F::balance));
+    balanceKnob = std::make_unique<BasicButtonWrapper> (true, EditorLook::Caption::balance, floatParameters.at (F::balance));
     addAndMakeVisible (balanceKnob.get());
-    widthKnob = std::make_unique<BasicButtonWrapper> (true, "WIDTH", floatParameters.at (F::width));
+    widthKnob = std::make_unique<BasicButtonWrapper> (true, EditorLook::Caption::width, floatParameters.at (F::width));
     addAndMakeVisible (widthKnob.get());
-    driveKnob = std::make_unique<BasicButtonWrapper> (true, "DRIVE", floatParameters.at (F::drive));
+    driveKnob = std::make_unique<BasicButtonWrapper> (true, EditorLook::Caption::drive, floatParameters.at (F::drive));
     addAndMakeVisible (driveKnob.get());
-    brightKnob = std::make_unique<BasicButtonWrapper> (true, "BRIGHT", floatParameters.at (F::bright));
+    brightKnob = std::make_unique<BasicButtonWrapper> (true, EditorLook::Caption::bright, floatParameters.at (F::bright));
     addAndMakeVisible (brightKnob.get());
-    darkKnob = std::make_unique<BasicButtonWrapper> (true, "DARK", floatParameters.at (F::dark));
+    darkKnob = std::make_unique<BasicButtonWrapper> (true, EditorLook::Caption::dark, floatParameters.at (F::dark));
     addAndMakeVisible (darkKnob.get());
 
     // Built before TIME, which listens to its read-out; added later, above TIME.
     tempoButton = std::make_unique<TempoChangerButton> (boolParameters.at (B::tempoChanger));
 
-    timeKnob = std::make_unique<TimeButtonWrapper> (true, "TIME", bigMinValue, bigMaxValue, bigRadiusFactor, bigShowArc, bigShowEndDot, bigThicknessFactor, bigStartDegrees, bigSweepDegrees, unusedSpare, floatParameters.at (F::sync), tempoButton.get(), floatParameters.at (F::ms));
+    timeKnob = std::make_unique<TimeButtonWrapper> (true, EditorLook::Caption::time, bigMinValue, bigMaxValue, bigRadiusFactor, bigShowArc, bigShowEndDot, bigThicknessFactor, bigStartDegrees, bigSweepDegrees, unusedSpare, floatParameters.at (F::sync), tempoButton.get(), floatParameters.at (F::ms));
     addAndMakeVisible (timeKnob.get());
 
     // The lever re-lays out TIME's core after every change of mode, which swaps the knob shown.
@@ -88,7 +87,7 @@ DelayRow::DelayRow (const std::vector<FloatParameter*>& floatParameters, const s
     tempoButton->getLever().onModeChanged = [core = &timeKnob->getCompass()]
     { core->resized(); };
 
-    mixKnob = std::make_unique<TimeButtonWrapper> (true, "MIX", bigMinValue, bigMaxValue, bigRadiusFactor, bigShowArc, bigShowEndDot, bigThicknessFactor, bigStartDegrees, bigSweepDegrees, unusedSpare, floatParameters.at (F::mix), tempoButton.get(), floatParameters.at (F::mix));
+    mixKnob = std::make_unique<TimeButtonWrapper> (true, EditorLook::Caption::mix, bigMinValue, bigMaxValue, bigRadiusFactor, bigShowArc, bigShowEndDot, bigThicknessFactor, bigStartDegrees, bigSweepDegrees, unusedSpare, floatParameters.at (F::mix), tempoButton.get(), floatParameters.at (F::mix));
 
     tripletButton = std::make_unique<TripletButton> (boolParameters.at (B::triplet), boolParameters.at (B::dotted), boolParameters.at (B::tempoChanger));
     dottedButton = std::make_unique<DottedComponent> (boolParameters.at (B::dotted), boolParameters.at (B::triplet), boolParameters.at (B::tempoChanger));

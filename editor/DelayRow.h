@@ -32,7 +32,6 @@ public:
     void paint (juce::Graphics& g) override;
     void resized() override;
 
-    BasicButtonWrapper& getFeedKnob() const noexcept { return *feedKnob; }
     TimeButtonWrapper& getTimeKnob() const noexcept { return *timeKnob; }
     TimeButtonWrapper& getMixKnob() const noexcept { return *mixKnob; }
     TempoChangerButton& getTempoButton() const noexcept { return *tempoButton; }

@@ -1,24 +1,14 @@
 #include "KnobWrapper.h"
 
+#include "EditorLook.h"
 #include "UpperKnob.h"
 
 #include <cmath>
 
-namespace
-{
-// Degrees to radians the way every angle of the editor is made: single-precision pi.
-constexpr float pi = 3.1415927f;
-
-float radians (float degrees) noexcept
-{
-    return degrees / 180.0f * pi;
-}
-} // namespace
-
 MiddleRotatableComponent::MiddleRotatableComponent (juce::Drawable* pictureToDraw, float percent, float minDegrees, float maxDegreesToUse)
     : maxDegrees (maxDegreesToUse)
-    , minAngle (radians (minDegrees))
-    , maxAngle (radians (maxDegreesToUse))
+    , minAngle (EditorLook::radians (minDegrees))
+    , maxAngle (EditorLook::radians (maxDegreesToUse))
     , angle (angleForPercent (percent, maxDegreesToUse))
     , picture (pictureToDraw)
 {
@@ -31,7 +21,7 @@ MiddleRotatableComponent::~MiddleRotatableComponent() = default;
 float MiddleRotatableComponent::angleForPercent (float percent, float maxDegreesToUse) noexcept
 {
     // 0 % is -maxDegrees, 50 % upright, 100 % +maxDegrees.
-    return ((-2.0f * maxDegreesToUse) * (percent / 100.0f) + maxDegreesToUse) / -180.0f * pi;
+    return ((-2.0f * maxDegreesToUse) * (percent / 100.0f) + maxDegreesToUse) / -180.0f * EditorLook::pi;
 }
 
 void MiddleRotatableComponent::rotate (float delta)

@@ -77,7 +77,8 @@ public:
         `thicknessFactor` size the ring against the knob's smaller side; `showArc` draws the ring
         at all and `showEndDot` gives it the small knobs' rounded ends; the ring starts at
         `startDegrees` clockwise from 12 o'clock and sweeps `sweepDegrees`, which is also the
-        cap's whole turning range. `cap` and `parameter` are not owned. `spare` is not read. */
+        cap's whole turning range. `cap` and `parameter` are not owned. `spare` is not read; it
+        stays to keep the order of the twelve arguments every knob is built with. */
     KnobWrapper (std::string name,
                  float minValue,
                  float maxValue,

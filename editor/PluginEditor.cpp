@@ -1,5 +1,6 @@
 #include "PluginEditor.h"
 
+#include "EditorLook.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
@@ -8,6 +9,8 @@
 
 namespace
 {
+using EditorLook::boundsOf;
+
 // The editor's size at its 100 % step.
 constexpr int baseWidth = 1000;
 constexpr int baseHeight = 480;
@@ -25,11 +28,6 @@ bool isOpaqueImage (const juce::Image& image)
                 return false;
 
     return true;
-}
-
-juce::Rectangle<int> boundsOf (int x, int y, int width, int height)
-{
-    return { x, y, juce::jmax (0, width), juce::jmax (0, height) };
 }
 } // namespace
 
@@ -116,7 +114,7 @@ const juce::Image& OvelanAudioProcessorEditor::backgroundAt (float pixelScale)
             juce::Graphics cacheGraphics (backgroundCache);
             cacheGraphics.addTransform (juce::AffineTransform::scale (pixelScale));
             drawStretched (*backgroundPicture, cacheGraphics, *this);
-            cacheGraphics.fillAll (juce::Colour (0x5e000000));
+            cacheGraphics.fillAll (EditorLook::backgroundVeil);
         }
 
         // An opaque result is kept without alpha, which halves the cost of copying it.
@@ -141,7 +139,7 @@ void OvelanAudioProcessorEditor::paint (juce::Graphics& g)
     if (! (pixelScale > 0.0f) || ! std::isfinite (pixelScale) || physicalPixels > maxKeptBackgroundPixels)
     {
         drawStretched (*backgroundPicture, g, *this);
-        g.fillAll (juce::Colour (0x5e000000));
+        g.fillAll (EditorLook::backgroundVeil);
         return;
     }
 

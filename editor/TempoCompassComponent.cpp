@@ -1,13 +1,14 @@
 #include "TempoCompassComponent.h"
 
+#include "../engine/ParameterEdit.h"
 #include "../engine/ParameterMeaning.h"
+#include "EditorLook.h"
 
 #include <BinaryData.h>
 
 namespace
 {
 constexpr float maxTilt = 0.5f;
-const juce::Colour captionColour (0xff00b6c3);
 
 bool isMillisecondsValue (float value)
 {
@@ -89,14 +90,12 @@ void TempoCompassComponent::resized()
 
 void TempoCompassComponent::mouseDown (const juce::MouseEvent&)
 {
-    modeParameter->beginChangeGesture();
+    ParameterEdit::beginGesture (*modeParameter);
 
     // The new value comes from the lever's own flag, so a lever that has not yet seen a
     // restored value catches up with it here.
     isMillisecondsMode = ! isMillisecondsMode;
-    const auto value = isMillisecondsMode ? 1.0f : 0.0f;
-    asHostParameter (modeParameter).setValue (value);
-    modeParameter->sendValueChangedMessageToListeners (value);
+    ParameterEdit::writeAndNotify (*modeParameter, isMillisecondsMode ? 1.0f : 0.0f);
 
     modeChanged();
 }
@@ -105,7 +104,7 @@ void TempoCompassComponent::mouseDrag (const juce::MouseEvent&) {}
 
 void TempoCompassComponent::mouseUp (const juce::MouseEvent&)
 {
-    modeParameter->endChangeGesture();
+    ParameterEdit::endGesture (*modeParameter);
 }
 
 void TempoCompassComponent::parameterValueChanged (float newValue)
@@ -149,10 +148,10 @@ TempoCompassWrapper::TempoCompassWrapper (BoolParameter* tempoChangerParameter, 
 {
     addAndMakeVisible (lever.get());
 
-    for (auto [caption, text] : { std::pair{ &msCaption, "MS" }, std::pair{ &tempoCaption, "TEMPO" } })
+    for (auto [caption, text] : { std::pair{ &msCaption, EditorLook::Caption::milliseconds }, std::pair{ &tempoCaption, EditorLook::Caption::tempo } })
     {
         caption->setJustificationType (juce::Justification::centred);
-        caption->setColour (juce::Label::textColourId, captionColour);
+        caption->setColour (juce::Label::textColourId, EditorLook::captionText);
         caption->setText (text, juce::dontSendNotification);
         caption->setEditable (false, false, false);
         addAndMakeVisible (caption);

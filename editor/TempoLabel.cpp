@@ -1,5 +1,7 @@
 #include "TempoLabel.h"
 
+#include "EditorLook.h"
+
 #include <BinaryData.h>
 
 namespace
@@ -7,7 +9,6 @@ namespace
 // The backdrop's own proportions, 50.71268 : 27.48673: it always fills the full height.
 constexpr float backdropAspect = 1.8449878f;
 constexpr float textHeightFactor = 0.7f;
-const juce::Colour textColour (0xff00b6c3);
 } // namespace
 
 TempoLabel::TempoLabel()
@@ -40,7 +41,7 @@ void TempoLabel::styleEditor (juce::Label& label)
 void TempoLabel::setTextProperties (std::string text)
 {
     textLabel.setJustificationType (juce::Justification::centred);
-    textLabel.setColour (juce::Label::textColourId, textColour);
+    textLabel.setColour (juce::Label::textColourId, EditorLook::captionText);
     textLabel.setText (juce::String::fromUTF8 (text.data(), static_cast<int> (text.size())), juce::dontSendNotification);
     textLabel.setVisible (true);
     addChildComponent (textLabel);

@@ -1,6 +1,8 @@
 #include "TimeButtonWrapper.h"
 
+#include "../engine/ParameterEdit.h"
 #include "../engine/ParameterMeaning.h"
+#include "EditorLook.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
@@ -10,8 +12,6 @@
 
 namespace
 {
-const juce::Colour captionColour (0xff00b6c3);
-constexpr const char* timeName = "TIME";
 constexpr int readOutIntervalMs = 100;
 
 /** A float as an int, truncated toward zero; nothing a host may write (not a number, or out of
@@ -57,6 +57,7 @@ TimeCompassWrapper::TimeCompassWrapper (bool isBlueToUse,
                                         TempoChangerButton* tempoButtonToUse,
                                         FloatParameter* msParameterToUse)
     : isBlue (isBlueToUse)
+    // The row builds every knob blue; the green set stays as the knobs' second colour scheme.
     , capPicture (isBlueToUse ? juce::Drawable::createFromImageData (BinaryData::big_knob_cap_svg, BinaryData::big_knob_cap_svgSize)
                               : juce::Drawable::createFromImageData (BinaryData::big_knob_cap_green_svg, BinaryData::big_knob_cap_green_svgSize))
     , name (std::move (nameToShow))
@@ -67,7 +68,7 @@ TimeCompassWrapper::TimeCompassWrapper (bool isBlueToUse,
     knob = std::make_unique<KnobWrapper> (name, minValue, maxValue, radiusFactor, capPicture.get(), showArc, showEndDot, thicknessFactor, startDegrees, sweepDegrees, spare, parameter);
     addAndMakeVisible (knob.get());
 
-    if (name != timeName)
+    if (name != EditorLook::Caption::time)
         return;
 
     msKnob = std::make_unique<KnobWrapper> (name, minValue, maxValue, radiusFactor, capPicture.get(), showArc, showEndDot, thicknessFactor, startDegrees, sweepDegrees, spare, msParameter);
@@ -117,7 +118,7 @@ void TimeCompassWrapper::resized()
     const auto y = truncated (static_cast<float> (-height * 0.12));
     knob->setBounds (0, y, width, height);
 
-    if (name != timeName)
+    if (name != EditorLook::Caption::time)
         return;
 
     msKnob->setBounds (0, y, width, height);
@@ -231,9 +232,7 @@ void TimeCompassWrapper::labelTextChanged (juce::Label* labelThatHasChanged)
     {
         // No gesture: a typed value is one write, not an edit in progress. The label keeps the
         // typed text until the next tick writes the new value as whole milliseconds.
-        const auto value = ParameterMeaning::msValueFor (*milliseconds);
-        asHostParameter (msParameter).setValue (value);
-        msParameter->sendValueChangedMessageToListeners (value);
+        ParameterEdit::writeAndNotify (*msParameter, ParameterMeaning::msValueFor (*milliseconds));
         return;
     }
 
@@ -259,7 +258,7 @@ TimeButtonWrapper::TimeButtonWrapper (bool isBlueToUse,
     nameLabel = std::make_unique<TimeButtonNameLabel>();
     auto& caption = nameLabel->captionLabel;
     caption.setJustificationType (juce::Justification::centred);
-    caption.setColour (juce::Label::textColourId, captionColour);
+    caption.setColour (juce::Label::textColourId, EditorLook::captionText);
     caption.setText (juce::String (name), juce::dontSendNotification);
     caption.setEditable (false, false, false);
     nameLabel->addAndMakeVisible (caption);
@@ -269,6 +268,7 @@ TimeButtonWrapper::TimeButtonWrapper (bool isBlueToUse,
     compass = std::make_unique<TimeCompassWrapper> (isBlue, name, minValue, maxValue, radiusFactor, showArc, showEndDot, thicknessFactor, startDegrees, sweepDegrees, spare, parameter, tempoButton, msParameter);
     addAndMakeVisible (compass.get());
 
+    // The row builds every knob blue; the green set stays as the knobs' second colour scheme.
     framePicture = isBlue ? juce::Drawable::createFromImageData (BinaryData::big_knob_frame_svg, BinaryData::big_knob_frame_svgSize)
                           : juce::Drawable::createFromImageData (BinaryData::big_knob_frame_green_svg, BinaryData::big_knob_frame_green_svgSize);
 }

@@ -1,19 +1,15 @@
 #include "ToggleButtons.h"
 
+#include "../engine/ParameterEdit.h"
 #include "../engine/ParameterIndex.h"
 #include "../engine/ParameterMeaning.h"
+#include "EditorLook.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
 
 namespace
 {
-const juce::Colour onText (0xff00e0ed);
-const juce::Colour offText (0xff007887);
-const juce::Colour variantFill (0x80007887);
-const juce::Colour onOutline (0xff01c7d4);
-const juce::Colour offOutline (0xff007887);
-
 // In pixels: the rounding stays the same at every size step.
 constexpr float cornerSize = 6.0f;
 
@@ -28,18 +24,12 @@ float toggled (float value)
     return isOnValue (value) ? 0.0f : 1.0f;
 }
 
-void writeAndNotify (BoolParameter* parameter, float value)
-{
-    asHostParameter (parameter).setValue (value);
-    parameter->sendValueChangedMessageToListeners (value);
-}
-
 void drawCaption (juce::Graphics& g, const juce::Component& toggle, const char* caption, bool on)
 {
     const auto width = static_cast<float> (toggle.getWidth());
     const auto height = static_cast<float> (toggle.getHeight());
 
-    g.setColour (on ? onText : offText);
+    g.setColour (on ? EditorLook::activeText : EditorLook::inactive);
     g.setFont (static_cast<float> (0.55 * height));
     g.drawText (caption, juce::Rectangle<float> (0.0f, 0.0f, width, height), juce::Justification::centred, true);
 }
@@ -62,20 +52,20 @@ bool ByPassButtonComponent::isOn() const
 
 void ByPassButtonComponent::mouseDown (const juce::MouseEvent&)
 {
-    ownParameter->beginChangeGesture();
-    writeAndNotify (ownParameter, toggled (asHostParameter (ownParameter).getValue()));
+    ParameterEdit::beginGesture (*ownParameter);
+    ParameterEdit::writeAndNotify (*ownParameter, toggled (asHostParameter (ownParameter).getValue()));
     repaint();
 }
 
 void ByPassButtonComponent::mouseUp (const juce::MouseEvent&)
 {
-    ownParameter->endChangeGesture();
+    ParameterEdit::endGesture (*ownParameter);
 }
 
 void ByPassButtonComponent::paint (juce::Graphics& g)
 {
     drawStretched (*framePicture, g, *this);
-    drawCaption (g, *this, "BYPASS", isOn());
+    drawCaption (g, *this, EditorLook::Caption::bypass, isOn());
 }
 
 void ByPassButtonComponent::resized() {}
@@ -102,18 +92,18 @@ bool NoteVariantToggle::isOn() const
 void NoteVariantToggle::mouseDown (const juce::MouseEvent&)
 {
     // The gesture opens on every press, so a host sees the press even when it changes nothing.
-    ownParameter->beginChangeGesture();
+    ParameterEdit::beginGesture (*ownParameter);
 
     if (isOnValue (asHostParameter (modeParameter).getValue()))
         return;
 
-    writeAndNotify (ownParameter, toggled (asHostParameter (ownParameter).getValue()));
+    ParameterEdit::writeAndNotify (*ownParameter, toggled (asHostParameter (ownParameter).getValue()));
     repaint();
 }
 
 void NoteVariantToggle::mouseUp (const juce::MouseEvent&)
 {
-    ownParameter->endChangeGesture();
+    ParameterEdit::endGesture (*ownParameter);
 }
 
 void NoteVariantToggle::parameterValueChanged (int parameterIndex, float newValue)
@@ -121,12 +111,12 @@ void NoteVariantToggle::parameterValueChanged (int parameterIndex, float newValu
     if (parameterIndex == ParameterIndex::hostIndex (ParameterIndex::tempoChanger))
     {
         // Every change of mode, either way or a repeat, starts the variants afresh.
-        writeAndNotify (ownParameter, 0.0f);
+        ParameterEdit::writeAndNotify (*ownParameter, 0.0f);
     }
     else if (newValue != 0.0f)
     {
         // The partner's own notification of 0 only repaints it, so the chain ends there.
-        writeAndNotify (partnerParameter, 0.0f);
+        ParameterEdit::writeAndNotify (*partnerParameter, 0.0f);
     }
 
     repaint();
@@ -138,10 +128,10 @@ void NoteVariantToggle::paint (juce::Graphics& g)
     const auto height = static_cast<double> (getHeight());
     const auto on = isOn();
 
-    g.setColour (variantFill);
+    g.setColour (EditorLook::toggleFill);
     g.fillRoundedRectangle (juce::Rectangle<float> (0.0f, 0.0f, static_cast<float> (width), static_cast<float> (height)), cornerSize);
 
-    g.setColour (on ? onOutline : offOutline);
+    g.setColour (on ? EditorLook::activeOutline : EditorLook::inactive);
     g.drawRoundedRectangle (juce::Rectangle<float> (static_cast<float> (0.03 * width), static_cast<float> (0.03 * height), static_cast<float> (0.94 * width), static_cast<float> (0.94 * height)),
                             cornerSize,
                             static_cast<float> (0.07 * height));
@@ -152,11 +142,11 @@ void NoteVariantToggle::paint (juce::Graphics& g)
 void NoteVariantToggle::resized() {}
 
 TripletButton::TripletButton (BoolParameter* tripletParameter, BoolParameter* dottedParameter, BoolParameter* tempoChangerParameter)
-    : NoteVariantToggle ("TRIPLET", tripletParameter, dottedParameter, tempoChangerParameter)
+    : NoteVariantToggle (EditorLook::Caption::triplet, tripletParameter, dottedParameter, tempoChangerParameter)
 {
 }
 
 DottedComponent::DottedComponent (BoolParameter* dottedParameter, BoolParameter* tripletParameter, BoolParameter* tempoChangerParameter)
-    : NoteVariantToggle ("DOTTED", dottedParameter, tripletParameter, tempoChangerParameter)
+    : NoteVariantToggle (EditorLook::Caption::dotted, dottedParameter, tripletParameter, tempoChangerParameter)
 {
 }

@@ -1,20 +1,19 @@
 #include "UpperKnob.h"
 
+#include "../engine/ParameterEdit.h"
+#include "EditorLook.h"
 #include "KnobWrapper.h"
 
 #include <cmath>
 
 namespace
 {
-constexpr float pi = 3.1415927f;
-
-const juce::Colour ringCentre (0xff00f6fe);
-const juce::Colour ringEdge (0xb200f6fe);
+using EditorLook::pi;
 
 float radiansFromWholeDegrees (float degrees) noexcept
 {
     // The ring works in whole degrees: 312.5 becomes 312.
-    return static_cast<float> (static_cast<int> (degrees)) / 180.0f * pi;
+    return EditorLook::radians (static_cast<float> (static_cast<int> (degrees)));
 }
 
 /** The point at `angle` (clockwise from 12 o'clock) on a circle. */
@@ -77,7 +76,7 @@ UpperKnob::~UpperKnob()
 {
     // Closing the window in the middle of a drag must not leave the host inside a gesture.
     if (dragging)
-        parameter->endChangeGesture();
+        ParameterEdit::endGesture (*parameter);
 }
 
 void UpperKnob::setAngle (float newAngle)
@@ -88,20 +87,17 @@ void UpperKnob::setAngle (float newAngle)
 
 float UpperKnob::resetAngle() const
 {
-    return (name == "MIX" || name == "BALANCE") ? sweep * 0.5f : 0.0f;
+    return (name == EditorLook::Caption::mix || name == EditorLook::Caption::balance) ? sweep * 0.5f : 0.0f;
 }
 
 void UpperKnob::writeValue()
 {
-    const auto value = (100.0f / sweep * angle) / 100.0f;
-    auto& hostParameter = asHostParameter (parameter);
-    hostParameter.setValue (value);
-    hostParameter.sendValueChangedMessageToListeners (value);
+    ParameterEdit::writeAndNotify (*parameter, (100.0f / sweep * angle) / 100.0f);
 }
 
 void UpperKnob::mouseDown (const juce::MouseEvent& e)
 {
-    parameter->beginChangeGesture();
+    ParameterEdit::beginGesture (*parameter);
     lastMousePosition = e.getPosition();
     dragging = true;
 
@@ -162,7 +158,7 @@ void UpperKnob::mouseDrag (const juce::MouseEvent& e)
 
 void UpperKnob::mouseUp (const juce::MouseEvent&)
 {
-    parameter->endChangeGesture();
+    ParameterEdit::endGesture (*parameter);
     dragging = false;
 }
 
@@ -192,18 +188,18 @@ void UpperKnob::paint (juce::Graphics& g)
     const auto cy = height * 0.5f;
 
     // Opaque along the band's middle circle, 70 % from a third of the stroke out to either side.
-    juce::ColourGradient gradient (ringCentre, cx, cy, ringEdge, width, height, true);
+    juce::ColourGradient gradient (EditorLook::ringCentre, cx, cy, EditorLook::ringEdge, width, height, true);
     const auto dist = std::sqrt ((width / 2.0f) * (width / 2.0f) + (height / 2.0f) * (height / 2.0f));
     const auto middle = outer / dist - (thickness / 2.0f) / dist;
     const auto spread = (static_cast<double> (thickness / 2.0f) / static_cast<double> (dist)) / 1.5;
-    gradient.addColour (static_cast<double> (middle) + spread, ringEdge);
-    gradient.addColour (static_cast<double> (middle) - spread, ringEdge);
-    gradient.addColour (static_cast<double> (middle), ringCentre);
+    gradient.addColour (static_cast<double> (middle) + spread, EditorLook::ringEdge);
+    gradient.addColour (static_cast<double> (middle) - spread, EditorLook::ringEdge);
+    gradient.addColour (static_cast<double> (middle), EditorLook::ringCentre);
 
     // Each piece first gets a dark underlay, so the glow reads against any backdrop.
     g.setColour (juce::Colours::black);
 
-    if (name == "BALANCE")
+    if (name == EditorLook::Caption::balance)
         paintBalance (g, cx, cy, outer, thickness, gradient);
     else if (showArc)
         paintOrdinary (g, cx, cy, outer, thickness, gradient);

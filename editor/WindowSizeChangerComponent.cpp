@@ -1,6 +1,8 @@
 #include "WindowSizeChangerComponent.h"
 
+#include "../engine/ParameterEdit.h"
 #include "../engine/PluginProcessor.h"
+#include "EditorLook.h"
 #include "StretchedPicture.h"
 
 #include <BinaryData.h>
@@ -56,18 +58,18 @@ void WindowSizeChangerComponent::mouseUp (const juce::MouseEvent&)
     {
         resizeEditor (scaled (baseWidth, largeFactor), scaled (baseHeight, largeFactor));
         percent = 150;
-        asHostParameter (sizeParameter).setValue (1.0f);
+        ParameterEdit::writeQuietly (*sizeParameter, 1.0f);
     }
     else if (isStep (step, largeStep))
     {
         resizeEditor (scaled (baseWidth, smallFactor), scaled (baseHeight, smallFactor));
         percent = 80;
-        asHostParameter (sizeParameter).setValue (0.0f);
+        ParameterEdit::writeQuietly (*sizeParameter, 0.0f);
     }
     else if (isStep (step, smallStep))
     {
         resizeEditor (baseWidth, baseHeight);
-        asHostParameter (sizeParameter).setValue (0.5f);
+        ParameterEdit::writeQuietly (*sizeParameter, 0.5f);
         percent = 100;
     }
 
@@ -116,7 +118,7 @@ void WindowSizeChangerComponent::paint (juce::Graphics& g)
 
     drawStretched (*platePicture, g, *this);
 
-    g.setColour (juce::Colour (0xff00e0ed));
+    g.setColour (EditorLook::activeText);
     g.setFont (static_cast<float> (0.3 * height));
     g.drawText (getShownText(), 0, 0, width, height, juce::Justification::centred, true);
 }

@@ -39,6 +39,7 @@ public:
     float coefficients[6];
     float previousCoefficients[6];
     std::vector<float> filterState;
+    // Kept with their settings, as the filter is designed, though no limiting stage calls them.
     LimiterDsp limiterA;
     LimiterDsp limiterB;
 };

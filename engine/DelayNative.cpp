@@ -137,7 +137,6 @@ DelayProcess::~DelayProcess() = default;
 void DelayProcess::prepare (double sampleRate, int blockSize)
 {
     blockSize = juce::jmax (0, blockSize);
-    sampleRateFloat = static_cast<float> (sampleRate);
 
     // Only the tone-filter design works from the clamped rate.
     const auto designRate = (sampleRate < 1000.0 || sampleRate > 10000000.0 || ! std::isfinite (sampleRate)) ? 44100.0 : sampleRate;

@@ -98,7 +98,6 @@ private:
 
     juce::AudioPlayHead::CurrentPositionInfo positionInfo;
     float currentBalance;
-    float sampleRateFloat = 0.0f;
     float currentWidth;
     float currentDrive = 0.0f;
     float delayTimeMs = 0.0f;

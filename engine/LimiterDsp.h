@@ -3,7 +3,8 @@
 #include <vector>
 
 /** The gain computer of a soft-knee peak limiter: a static curve in dB followed by attack and
-    release smoothing of the gain reduction, one state per channel unless linked. */
+    release smoothing of the gain reduction, one state per channel unless linked. Each tone filter
+    holds two; nothing in the signal path runs them. */
 class LimiterDsp
 {
 public:

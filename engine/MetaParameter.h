@@ -12,7 +12,8 @@ public:
     bool isMetaParameter() const override { return true; }
 };
 
-/** JUCE keeps setValue private in its parameter classes; the plain write goes through the base. */
+/** JUCE keeps getValue private in its parameter classes; the normalised value is read through the
+    base. Writes go through ParameterEdit. */
 inline juce::AudioProcessorParameter& asHostParameter (juce::AudioProcessorParameter* parameter)
 {
     return *parameter;

@@ -2,6 +2,7 @@
 
 #include "../editor/PluginEditor.h"
 #include "DelayNative.h"
+#include "ParameterEdit.h"
 #include "ParameterMeaning.h"
 #include "StateTextGuard.h"
 
@@ -52,7 +53,7 @@ OvelanAudioProcessor::OvelanAudioProcessor()
                                                                "size changer",
                                                                juce::NormalisableRange<float> (0.0f, 2.0f, 0.01f),
                                                                0.5f);
-    asHostParameter (sizeChanger.get()).setValue (0.5f);
+    ParameterEdit::writeQuietly (*sizeChanger, 0.5f);
 }
 
 OvelanAudioProcessor::~OvelanAudioProcessor()
@@ -190,12 +191,12 @@ void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInByte
     {
         for (size_t i = 0; i < parameterNames.size(); ++i)
             if (const auto value = StateTextGuard::readStoredNumber (*state, parameterNames[i]))
-                asHostParameter (floatParameters->at (i)).setValue (*value);
+                ParameterEdit::writeQuietly (*floatParameters->at (i), *value);
 
         for (auto* parameter : *boolParameters)
         {
             const auto text = state->attribute (parameter->getParameterID().toStdString());
-            asHostParameter (parameter).setValue (text.has_value() && StateTextGuard::readsAsOn (*text) ? 1.0f : 0.0f);
+            ParameterEdit::writeQuietly (*parameter, text.has_value() && StateTextGuard::readsAsOn (*text) ? 1.0f : 0.0f);
         }
     }
 
@@ -203,9 +204,7 @@ void OvelanAudioProcessor::setStateInformation (const void* data, int sizeInByte
     {
         if (*step != sizeChanger->get())
         {
-            const auto normalised = sizeChanger->convertTo0to1 (*step);
-            asHostParameter (sizeChanger.get()).setValue (normalised);
-            sizeChanger->sendValueChangedMessageToListeners (normalised);
+            ParameterEdit::writeAndNotify (*sizeChanger, sizeChanger->convertTo0to1 (*step));
         }
     }
 

@@ -1,5 +1,6 @@
 #include "AboutProgramComponent.h"
 
+#include "../editor/EditorLook.h"
 #include "../editor/UpperKnobDataBar.h"
 
 #include <BinaryData.h>
@@ -80,7 +81,7 @@ juce::Rectangle<float> AboutProgramComponent::closeMarkArea (int width, int clos
 
 void AboutProgramComponent::paint (juce::Graphics& g)
 {
-    g.setColour (juce::Colour (0xcc007887));
+    g.setColour (EditorLook::aboutPanel);
     g.fillRect (getLocalBounds());
 
     logoPicture->drawWithin (g, logoArea (getWidth(), getHeight()), juce::RectanglePlacement::stretchToFit, 1.0f);
