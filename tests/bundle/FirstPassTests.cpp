@@ -1,23 +1,24 @@
 #include "BundleFixture.h"
 #include "PluginLoader.h"
+#include "support/ConcurrencyTests.h"
 
 #include <sys/resource.h>
 
 #include <thread>
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ECHOVANE_SHADOWED_MEMORY 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 #define ECHOVANE_SHADOWED_MEMORY 1
 #endif
 #endif
 
 namespace
 {
-/** How many page faults a pass may take. AddressSanitizer keeps a shadow of all memory that the
-    system maps as it is first read, so a sanitized bundle takes a few faults of the sanitizer's
-    own; the line itself takes none (it would take one per block: 512 stereo frames fill a page).
+/** How many page faults a pass may take. AddressSanitizer and ThreadSanitizer keep a shadow of
+    all memory that the system maps as it is first read, so a sanitized bundle takes a few faults
+    of the sanitizer's own; the line itself takes none (it would take one per block: 512 stereo frames fill a page).
     The build users get takes none at all. */
 long faultsAllowedIn (int blocks)
 {
@@ -114,7 +115,7 @@ class FirstPassThroughTheLine : public ::testing::TestWithParam<FirstPassCase>
 
 // The preparation maps every page of the 40-second line; the audio thread then writes its way
 // through all of them in the first 40 s without the system having to map a single one.
-TEST_P (FirstPassThroughTheLine, TakesNoPageFaultOnTheProcessingThread)
+CONCURRENCY_TEST_P (FirstPassThroughTheLine, TakesNoPageFaultOnTheProcessingThread)
 {
     const auto& c = GetParam();
     constexpr int blockSize = 512;

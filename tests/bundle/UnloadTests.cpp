@@ -1,3 +1,4 @@
+#include "support/ConcurrencyTests.h"
 #include "support/JuceAssertions.h"
 #include "support/MessagePump.h"
 #include "support/RequestStalls.h"
@@ -25,8 +26,8 @@ public:
         started = process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr);
 
         if (started)
-            reader = std::thread ([this]
-                                  {
+            reader = echovane::testing::startPlumbingThread ([this]
+                                                             {
                                       // A byte at a time: JUCE's read waits until it has all it asked for,
                                       // and each line must arrive as soon as it is written.
                                       for (;;)

@@ -1,4 +1,5 @@
 #include "editor/DelayRow.h"
+#include "support/ConcurrencyTests.h"
 #include "support/EditorProbe.h"
 #include "support/MessagePump.h"
 #include "support/ParameterLog.h"
@@ -267,7 +268,7 @@ TEST (TimeReadOut, PastedMegabytesAndBrokenTextNeverChangeMsUnlessAccepted)
     EXPECT_EQ (row.value (F::ms), static_cast<float> (42 / 5000.0));
 }
 
-TEST (TimeReadOut, HostChangesOfMsDiscardTypingButIdleTicksDoNot)
+CONCURRENCY_TEST (TimeReadOut, HostChangesOfMsDiscardTypingButIdleTicksDoNot)
 {
     Row row;
     row.enterMillisecondsMode();

@@ -1,4 +1,5 @@
 #include "info/UpdateThread.h"
+#include "support/ConcurrencyTests.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ThreadCensus.h"
 #include "support/UpdateChecks.h"
@@ -248,7 +249,7 @@ TEST (UpdateCheck, TwoChecksAtOnceAreIndependent)
 
 // A server that accepts and never answers: retiring the check returns at once and signals
 // nothing; the check ends when its request does, and leaves no thread behind.
-TEST (UpdateCheck, RetiringWhileTheRequestHangsReturnsAtOnce)
+CONCURRENCY_TEST (UpdateCheck, RetiringWhileTheRequestHangsReturnsAtOnce)
 {
     ASSERT_TRUE (echovane::testing::updateChecksSettle());
     LoopbackHttpServer server (LoopbackHttpServer::neverAnswers());

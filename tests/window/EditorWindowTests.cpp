@@ -2,6 +2,7 @@
 #include "EditorWindow.h"
 #include "OwnedEditor.h"
 #include "support/AllParametersListener.h"
+#include "support/ConcurrencyTests.h"
 #include "support/MessagePump.h"
 #include "support/RequestStalls.h"
 #include "support/StateBlocks.h"
@@ -337,7 +338,7 @@ TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTh
     EXPECT_EQ (plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)]->getValue(), 0.0f);
 }
 
-TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessageThread)
+CONCURRENCY_TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessageThread)
 {
     auto* triplet = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)];
     auto* dotted = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::dotted)];
