@@ -227,7 +227,7 @@ TEST_F (HostToolWindowTest, TheInfoMenuOpensPagesAndShowsAndClosesTheAboutPanel)
         << "the About panel stayed after the next click";
 
     close();
-    EXPECT_EQ (juce::StringArray::fromLines (opened.loadFileAsString().trim()), juce::StringArray ({ WebAddresses::homePage, WebAddresses::supportPage }))
+    EXPECT_EQ (opened.loadFileAsString().trim(), juce::StringArray ({ WebAddresses::homePage, WebAddresses::supportPage }).joinIntoString ("\n"))
         << "unexpected browser launches";
     host->log();
 }
