@@ -108,7 +108,7 @@ class UnloadingRightAfterClosing : public ::testing::TestWithParam<StallStage>
 // and unloads its module at once. The plug-in's shut-down waits for its check, so nothing of the
 // module runs once it is gone; a check left running would crash the host when its request ends
 // in code that is no longer there.
-TEST_P (UnloadingRightAfterClosing, LeavesNoCodeOfTheModuleRunning)
+CONCURRENCY_TEST_P (UnloadingRightAfterClosing, LeavesNoCodeOfTheModuleRunning)
 {
     RequestStall stall (GetParam());
     ASSERT_TRUE (stall.isReady());

@@ -1,9 +1,15 @@
 #include "ConcurrencyTests.h"
 
+#include <juce_core/juce_core.h>
+
+#include <cxxabi.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
+#include <typeinfo>
 #include <utility>
 
 #include <dlfcn.h>
@@ -53,20 +59,48 @@ bool names (const std::pair<std::string, std::string>& declaration, const ::test
 
 thread_local int plumbingDepth = 0;
 
-// What std::thread hands pthread_create as the new thread's entry, learnt once at start-up.
+// What std::thread and juce::Thread hand pthread_create as the new thread's entry, learnt once
+// at start-up; what juce::Thread hands it as the entry's argument is the juce::Thread itself.
 std::atomic<bool> learningEntry{ false };
+std::atomic<void* (*) (void*)> learntEntry{ nullptr };
+std::atomic<void*> learntArgument{ nullptr };
 std::atomic<void* (*) (void*)> standardThreadEntry{ nullptr };
+std::atomic<void* (*) (void*)> juceThreadEntry{ nullptr };
 std::atomic<bool> guarding{ false };
 
-void noteThreadStart (void* (*entry) (void*) )
+/** Threads of JUCE's own and of the plug-in's own start in many tests without the test having
+    asked for a thread (the timer thread, the update check of every editor); they are the code
+    under test, not the test's. Every other juce::Thread is one a test or its helpers started. */
+bool isJucesOrThePluginsOwn (const juce::Thread& thread)
+{
+    const auto* mangled = typeid (thread).name();
+    int status = 0;
+    const std::unique_ptr<char, void (*) (void*)> demangled (abi::__cxa_demangle (mangled, nullptr, nullptr, &status), std::free);
+    const std::string name = status == 0 && demangled != nullptr ? demangled.get() : mangled;
+    return startsWith (name, "juce::") || name == "UpdateThread";
+}
+
+bool isTestThread (void* (*entry) (void*), void* argument)
+{
+    if (entry == standardThreadEntry.load())
+        return true;
+
+    if (entry == juceThreadEntry.load())
+        return ! isJucesOrThePluginsOwn (*static_cast<juce::Thread*> (argument));
+
+    return false;
+}
+
+void noteThreadStart (void* (*entry) (void*), void* argument)
 {
     if (learningEntry)
     {
-        standardThreadEntry = entry;
+        learntEntry = entry;
+        learntArgument = argument;
         return;
     }
 
-    if (! guarding || entry != standardThreadEntry.load() || plumbingDepth > 0)
+    if (! guarding || plumbingDepth > 0 || ! isTestThread (entry, argument))
         return;
 
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -78,6 +112,28 @@ void noteThreadStart (void* (*entry) (void*) )
                      "write it with CONCURRENCY_TEST, CONCURRENCY_TEST_F or CONCURRENCY_TEST_P "
                      "(tests/support/ConcurrencyTests.h), so that the ThreadSanitizer leg runs it";
 }
+
+/** Starts `start` once with the guard learning, and returns the entry it saw. */
+template<typename Start>
+void* (*learnEntry (Start&& start)) (void*)
+{
+    learntEntry = nullptr;
+    learningEntry = true;
+    start();
+    learningEntry = false;
+    return learntEntry.load();
+}
+
+class IdleThread final : public juce::Thread
+{
+public:
+    IdleThread()
+        : juce::Thread ("thread-start guard")
+    {
+    }
+
+    void run() override {}
+};
 } // namespace
 
 bool declareConcurrencyTest (const char* suite, const char* name)
@@ -134,14 +190,19 @@ std::vector<std::string> concurrencyTestNames (std::vector<std::string>& unmatch
 void failUndeclaredThreadStarts()
 {
 #if ! ECHOVANE_SANITIZER_OWNS_THREADS
-    learningEntry = true;
-    std::thread ([] {}).join();
-    learningEntry = false;
+    standardThreadEntry = learnEntry ([]
+                                      { std::thread ([] {}).join(); });
 
-    // The guard must not stop working unseen, say if pthread_create stopped reaching it.
-    if (standardThreadEntry.load() == nullptr)
+    IdleThread idle;
+    juceThreadEntry = learnEntry ([&idle]
+                                  { idle.startThread(); });
+    idle.stopThread (10000);
+
+    // The guard must not stop working unseen: each kind of start must have reached it, and a
+    // juce::Thread must hand over itself, which the guard reads.
+    if (standardThreadEntry.load() == nullptr || juceThreadEntry.load() == nullptr || learntArgument.load() != &idle)
     {
-        std::fprintf (stderr, "the thread-start guard never saw std::thread start a thread\n");
+        std::fprintf (stderr, "the thread-start guard could not learn how std::thread and juce::Thread start threads\n");
         std::exit (EXIT_FAILURE);
     }
 
@@ -165,7 +226,7 @@ extern "C" int pthread_create (pthread_t* thread, const pthread_attr_t* attribut
     if (create == nullptr)
         std::abort();
 
-    echovane::testing::noteThreadStart (entry);
+    echovane::testing::noteThreadStart (entry, argument);
     return create (thread, attributes, entry, argument);
 }
 #endif

@@ -38,8 +38,10 @@ bool isConcurrencyTest (const ::testing::TestInfo& test);
     meet; `unmatched` gets every declaration that names no registered test. */
 std::vector<std::string> concurrencyTestNames (std::vector<std::string>& unmatched);
 
-/** From here on, a test that starts a thread of its own (std::thread, directly or through a
-    helper) without having been declared fails at that point. Threads started while a
+/** From here on, a test that starts a thread of its own without having been declared fails at
+    that point: a std::thread, or a juce::Thread of any class but JUCE's own and the plug-in's
+    own (which start in many tests without the test asking: the timer thread, every editor's
+    update check), directly or through a helper (the loopback servers). Threads started while a
     TestPlumbingThread lives on the starting thread are exempt. Does nothing in a sanitizer
     build, whose runtime owns thread creation. */
 void failUndeclaredThreadStarts();

@@ -400,7 +400,7 @@ class ClosingTheWindow : public EditorWindowTest
 // The plug-in's own update request hangs (led into a stall on loopback); the host closes the
 // plug-in's window on its message thread, as when the user closes it, and gets that thread back
 // at once. The request ends inside the bundle when the stall does.
-TEST_P (ClosingTheWindow, WhileTheUpdateCheckHangsGivesTheHostItsThreadBackAtOnce)
+CONCURRENCY_TEST_P (ClosingTheWindow, WhileTheUpdateCheckHangsGivesTheHostItsThreadBackAtOnce)
 {
     echovane::testing::RequestStall stall (GetParam());
     ASSERT_TRUE (stall.isReady());
