@@ -59,6 +59,7 @@ bool names (const std::pair<std::string, std::string>& declaration, const ::test
 
 thread_local int plumbingDepth = 0;
 
+#if ! ECHOVANE_SANITIZER_OWNS_THREADS
 // What std::thread and juce::Thread hand pthread_create as the new thread's entry, learnt once
 // at start-up; what juce::Thread hands it as the entry's argument is the juce::Thread itself.
 std::atomic<bool> learningEntry{ false };
@@ -134,6 +135,7 @@ public:
 
     void run() override {}
 };
+#endif
 } // namespace
 
 bool declareConcurrencyTest (const char* suite, const char* name)
