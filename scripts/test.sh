@@ -34,4 +34,6 @@ echo "== ThreadSanitizer: the tests where threads meet"
 # (tests/support/ConcurrencyTests.h); a runner left unbuilt fails here rather than hiding its own.
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 scripts/build.sh build-tsan -DECHOVANE_WARNINGS_AS_ERRORS=ON -DECHOVANE_SANITIZERS=thread
-ctest --test-dir build-tsan --output-on-failure --timeout 900 -L concurrency
+# Half the machine: each test under ThreadSanitizer runs several times slower and some of them keep
+# bounds against hangs.
+ctest --test-dir build-tsan --output-on-failure --parallel 4 --timeout 900 -L concurrency
