@@ -3,8 +3,8 @@
 # Release build (which also compiles the benchmarks, so they cannot rot), a Debug build, where
 # JUCE's assertions and leak detectors are compiled in and any hit fails the test that hit it,
 # and a build with AddressSanitizer and UndefinedBehaviorSanitizer. Last, ThreadSanitizer runs the
-# tests where threads meet. Our own code builds with warnings as errors throughout. The quickest leg runs first, so an ordinary fault stops the run within
-# minutes.
+# tests where threads meet. Our own code builds with warnings as errors in every leg. The quickest
+# leg runs first, so an ordinary fault stops the run within minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
