@@ -1,3 +1,4 @@
+#include "support/ConcurrencyTests.h"
 #include "support/JuceAssertions.h"
 #include "support/TestResolver.h"
 #include "support/ThreadCensus.h"
@@ -8,6 +9,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <iostream>
 
 namespace
 {
@@ -35,6 +38,21 @@ public:
         std::_Exit (EXIT_FAILURE);
     }
 };
+
+/** For CTest's labels: the tests declared as ones where threads meet, one full name a line. A
+    declaration that names no test is a mistake, which fails the listing. */
+int listConcurrencyTests()
+{
+    std::vector<std::string> unmatched;
+
+    for (const auto& name : echovane::testing::concurrencyTestNames (unmatched))
+        std::cout << name << "\n";
+
+    for (const auto& declaration : unmatched)
+        std::cerr << "declared as a test where threads meet, but no such test: " << declaration << "\n";
+
+    return unmatched.empty() ? EXIT_SUCCESS : EXIT_FAILURE;
+}
 } // namespace
 
 // JUCE wants a message thread and its singletons before any processor, editor or hosted
@@ -42,6 +60,11 @@ public:
 int main (int argc, char** argv)
 {
     testing::InitGoogleTest (&argc, argv);
+
+    if (argc > 1 && std::strcmp (argv[1], "--list-concurrency-tests") == 0)
+        return listConcurrencyTests();
+
+    echovane::testing::failUndeclaredThreadStarts();
 
     // Never deleted: JUCE's leak detectors report after main returns, and must still reach it.
     juce::Logger::setCurrentLogger (new AssertionTrap());

@@ -1,5 +1,6 @@
 #include "BundleFixture.h"
 #include "OwnedEditor.h"
+#include "support/ConcurrencyTests.h"
 #include "support/RequestStalls.h"
 #include "support/ThreadCensus.h"
 
@@ -29,7 +30,7 @@ class ClosingTheBundlesEditor : public ::testing::TestWithParam<StallStage>
 // The plug-in's own https request for its fixed address, led into a stall on loopback: the host
 // closes the editor through the VST3 view and gets control back at once. The check ends inside
 // the bundle when the stall does, and leaves no thread.
-TEST_P (ClosingTheBundlesEditor, ReturnsAtOnceWhileTheUpdateCheckHangs)
+CONCURRENCY_TEST_P (ClosingTheBundlesEditor, ReturnsAtOnceWhileTheUpdateCheckHangs)
 {
     auto plugin = echovane::testing::loadBuiltBundle();
 

@@ -1,15 +1,21 @@
 #include "BundleFixture.h"
 #include "PluginLoader.h"
+#include "support/ConcurrencyTests.h"
 
 #include <sys/resource.h>
 
+#include <optional>
 #include <thread>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ECHOVANE_SHADOWED_MEMORY 1
+#elif defined(__SANITIZE_THREAD__)
+#define ECHOVANE_SHADOWED_WRITES 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define ECHOVANE_SHADOWED_MEMORY 1
+#elif __has_feature(thread_sanitizer)
+#define ECHOVANE_SHADOWED_WRITES 1
 #endif
 #endif
 
@@ -18,10 +24,16 @@ namespace
 /** How many page faults a pass may take. AddressSanitizer keeps a shadow of all memory that the
     system maps as it is first read, so a sanitized bundle takes a few faults of the sanitizer's
     own; the line itself takes none (it would take one per block: 512 stereo frames fill a page).
-    The build users get takes none at all. */
-long faultsAllowedIn (int blocks)
+    The build users get takes none at all. ThreadSanitizer's shadow of the line is first written
+    with the line itself, a few faults in every block, so there the count says nothing about the
+    line: the pass runs for the hand-over between the preparing and the processing thread, and
+    no bound is set. */
+std::optional<long> faultsAllowedIn (int blocks)
 {
-#if ECHOVANE_SHADOWED_MEMORY
+#if ECHOVANE_SHADOWED_WRITES
+    juce::ignoreUnused (blocks);
+    return std::nullopt;
+#elif ECHOVANE_SHADOWED_MEMORY
     return blocks / 8;
 #else
     juce::ignoreUnused (blocks);
@@ -114,7 +126,7 @@ class FirstPassThroughTheLine : public ::testing::TestWithParam<FirstPassCase>
 
 // The preparation maps every page of the 40-second line; the audio thread then writes its way
 // through all of them in the first 40 s without the system having to map a single one.
-TEST_P (FirstPassThroughTheLine, TakesNoPageFaultOnTheProcessingThread)
+CONCURRENCY_TEST_P (FirstPassThroughTheLine, TakesNoPageFaultOnTheProcessingThread)
 {
     const auto& c = GetParam();
     constexpr int blockSize = 512;
@@ -126,8 +138,11 @@ TEST_P (FirstPassThroughTheLine, TakesNoPageFaultOnTheProcessingThread)
     const auto blocks = static_cast<int> (40.0 * c.rate) / blockSize + 1;
     const auto pass = firstPassAfterPreparation (*plugin, c.warmRate, c.rate, blockSize, blocks);
 
-    EXPECT_LE (pass.faults, faultsAllowedIn (blocks)) << pass.blocksWithFaults << " of " << blocks << " blocks took page faults, the first at block "
-                                                      << pass.firstBlockWithAFault;
+    if (const auto allowed = faultsAllowedIn (blocks))
+    {
+        EXPECT_LE (pass.faults, *allowed) << pass.blocksWithFaults << " of " << blocks << " blocks took page faults, the first at block "
+                                          << pass.firstBlockWithAFault;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P (Rates,

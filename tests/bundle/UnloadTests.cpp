@@ -1,3 +1,4 @@
+#include "support/ConcurrencyTests.h"
 #include "support/JuceAssertions.h"
 #include "support/MessagePump.h"
 #include "support/RequestStalls.h"
@@ -25,8 +26,8 @@ public:
         started = process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr);
 
         if (started)
-            reader = std::thread ([this]
-                                  {
+            reader = echovane::testing::startPlumbingThread ([this]
+                                                             {
                                       // A byte at a time: JUCE's read waits until it has all it asked for,
                                       // and each line must arrive as soon as it is written.
                                       for (;;)
@@ -107,7 +108,7 @@ class UnloadingRightAfterClosing : public ::testing::TestWithParam<StallStage>
 // and unloads its module at once. The plug-in's shut-down waits for its check, so nothing of the
 // module runs once it is gone; a check left running would crash the host when its request ends
 // in code that is no longer there.
-TEST_P (UnloadingRightAfterClosing, LeavesNoCodeOfTheModuleRunning)
+CONCURRENCY_TEST_P (UnloadingRightAfterClosing, LeavesNoCodeOfTheModuleRunning)
 {
     RequestStall stall (GetParam());
     ASSERT_TRUE (stall.isReady());

@@ -232,6 +232,6 @@ INSTANTIATE_TEST_SUITE_P (DamagedPrivateData, RawHostPrivateData,
 
                                                    return joined ({ nested, treeType, noCount, noCount });
                                                } }),
-                          [] (const auto& info)
-                          { return std::string (info.param.name); });
+                          [] (const auto& testInfo)
+                          { return std::string (testInfo.param.name); });
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConcurrencyTests.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -18,8 +20,8 @@ class Watchdog final
 public:
     explicit Watchdog (std::chrono::seconds boundToUse)
         : bound (boundToUse)
-        , thread ([this]
-                  { watch(); })
+        , thread (startPlumbingThread ([this]
+                                       { watch(); }))
     {
     }
 

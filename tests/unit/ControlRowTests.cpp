@@ -1,4 +1,5 @@
 #include "editor/DelayRow.h"
+#include "support/ConcurrencyTests.h"
 #include "support/EditorProbe.h"
 
 #include <gtest/gtest.h>
@@ -106,7 +107,7 @@ TEST (ControlRow, TheLeverHolderLiesAboveTheLowerEdgeOfTime)
     EXPECT_TRUE (hit == &row.getTempoButton() || row.getTempoButton().isParentOf (hit));
 }
 
-TEST (ControlRow, GoesWithAnOpenReadOutEditorAndAutomationWaitingLeavingNothingBehind)
+CONCURRENCY_TEST (ControlRow, GoesWithAnOpenReadOutEditorAndAutomationWaitingLeavingNothingBehind)
 {
     OvelanAudioProcessor processor;
 

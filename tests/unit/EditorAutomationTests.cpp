@@ -1,3 +1,4 @@
+#include "support/ConcurrencyTests.h"
 #include "support/EditorProbe.h"
 #include "support/MessagePump.h"
 
@@ -56,7 +57,7 @@ private:
     std::thread thread;
 };
 
-TEST (Stress, TheWholeRowFollowsAutomationOfEveryParameterWhileEditorsOpenAndClose)
+CONCURRENCY_TEST (Stress, TheWholeRowFollowsAutomationOfEveryParameterWhileEditorsOpenAndClose)
 {
     OvelanAudioProcessor processor;
 

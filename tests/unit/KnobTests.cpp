@@ -1,3 +1,4 @@
+#include "support/ConcurrencyTests.h"
 #include "support/EditorProbe.h"
 #include "support/KnobProbe.h"
 #include "support/MessagePump.h"
@@ -336,7 +337,7 @@ TEST (KnobAngles, AKnobBuiltAtAValueStartsThere)
     EXPECT_NEAR (degrees (lone.knob.getKnobButton().getCap().getAngle()), 0.5f * 156.25f, 1.0e-3f);
 }
 
-TEST_F (SmallKnobs, AChangeWhileDraggingIsIgnoredAndTheNextIsTaken)
+CONCURRENCY_TEST_F (SmallKnobs, AChangeWhileDraggingIsIgnoredAndTheNextIsTaken)
 {
     auto& width = knob ("WIDTH");
     setFromElsewhere (width, 0.2f);
@@ -369,7 +370,7 @@ TEST_F (SmallKnobs, AChangeWhileDraggingIsIgnoredAndTheNextIsTaken)
     EXPECT_NEAR (degrees (width.getKnobButton().getCap().getAngle()), -0.4f * 156.25f, 1.0e-3f);
 }
 
-TEST_F (SmallKnobs, AutomationFromAnotherThreadMovesRingAndCapOnTheMessageThread)
+CONCURRENCY_TEST_F (SmallKnobs, AutomationFromAnotherThreadMovesRingAndCapOnTheMessageThread)
 {
     auto& dark = knob ("DARK");
     auto* parameter = dark.getParameter();
@@ -393,7 +394,7 @@ TEST_F (SmallKnobs, AutomationFromAnotherThreadMovesRingAndCapOnTheMessageThread
     EXPECT_NEAR (degrees (dark.getKnobButton().getCap().getAngle()), (2.0f * 0.73f - 1.0f) * 156.25f, 1.0e-3f);
 }
 
-TEST_F (SmallKnobs, AnyValueAHostSendsLeavesRingAndCapInRange)
+CONCURRENCY_TEST_F (SmallKnobs, AnyValueAHostSendsLeavesRingAndCapInRange)
 {
     auto& feed = knob ("FEED");
     const float values[] = { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(), -3.0f, 7.5f, 1.0e30f, -0.0f, 1.0f };
@@ -450,7 +451,7 @@ class KnobInfinity : public SmallKnobs
 {
 };
 
-TEST_P (KnobInfinity, ShowsTheEndTheParameterHolds)
+CONCURRENCY_TEST_P (KnobInfinity, ShowsTheEndTheParameterHolds)
 {
     const auto& test = GetParam();
     auto& feed = knob ("FEED");
@@ -555,7 +556,7 @@ TEST (KnobLifetime, ClosingTheEditorMidDragEndsTheGesture)
     EXPECT_EQ (recorder.shape(), "BvE");
 }
 
-TEST (Stress, KnobsFollowAutomationFromAnotherThreadWhileEditorsOpenAndClose)
+CONCURRENCY_TEST (Stress, KnobsFollowAutomationFromAnotherThreadWhileEditorsOpenAndClose)
 {
     OvelanAudioProcessor processor;
     std::atomic<bool> running{ true };

@@ -1,5 +1,6 @@
 #include "editor/ParameterFollower.h"
 #include "engine/PluginProcessor.h"
+#include "support/ConcurrencyTests.h"
 #include "support/MessagePump.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,7 @@ void writeFromAnotherThread (juce::AudioProcessorParameter& parameter, std::vect
 }
 } // namespace
 
-TEST (ParameterFollower, MessageThreadWritesArriveInsideTheWritingCall)
+CONCURRENCY_TEST (ParameterFollower, MessageThreadWritesArriveInsideTheWritingCall)
 {
     OvelanAudioProcessor processor;
     auto& feedback = *processor.floatParameters->at (ParameterIndex::feedback);
@@ -62,7 +63,7 @@ class OtherThreads : public ::testing::TestWithParam<DeliveryCase>
 {
 };
 
-TEST_P (OtherThreads, LeaveTheirChangesForTheMessageThread)
+CONCURRENCY_TEST_P (OtherThreads, LeaveTheirChangesForTheMessageThread)
 {
     const auto& test = GetParam();
     OvelanAudioProcessor processor;
@@ -98,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P (Deliveries,
 
 // More changes between two ticks than the queue holds: the ones that fit arrive in order, and
 // one more delivery brings the control to where the parameter ended.
-TEST (ParameterFollower, AFloodBeyondTheQueueEndsAtTheParametersValue)
+CONCURRENCY_TEST (ParameterFollower, AFloodBeyondTheQueueEndsAtTheParametersValue)
 {
     OvelanAudioProcessor processor;
     auto& dotted = *processor.boolParameters->at (ParameterIndex::dotted);
@@ -128,7 +129,7 @@ TEST (ParameterFollower, AFloodBeyondTheQueueEndsAtTheParametersValue)
 }
 
 // Several host threads at once: every change of each arrives, each thread's in its own order.
-TEST (ParameterFollower, ChangesFromSeveralThreadsAtOnceAllArrive)
+CONCURRENCY_TEST (ParameterFollower, ChangesFromSeveralThreadsAtOnceAllArrive)
 {
     OvelanAudioProcessor processor;
     auto& triplet = *processor.boolParameters->at (ParameterIndex::triplet);
@@ -162,7 +163,7 @@ TEST (ParameterFollower, ChangesFromSeveralThreadsAtOnceAllArrive)
     }
 }
 
-TEST (ParameterFollower, TheSharedTimerDeliversWithoutHelp)
+CONCURRENCY_TEST (ParameterFollower, TheSharedTimerDeliversWithoutHelp)
 {
     OvelanAudioProcessor processor;
     auto& mix = *processor.floatParameters->at (ParameterIndex::mix);
@@ -178,7 +179,7 @@ TEST (ParameterFollower, TheSharedTimerDeliversWithoutHelp)
     EXPECT_EQ (heard.calls[0].second, 0.25f);
 }
 
-TEST (ParameterFollower, AMessageThreadWriteSupersedesAnOlderPendingOne)
+CONCURRENCY_TEST (ParameterFollower, AMessageThreadWriteSupersedesAnOlderPendingOne)
 {
     OvelanAudioProcessor processor;
     auto& mix = *processor.floatParameters->at (ParameterIndex::mix);
@@ -193,7 +194,7 @@ TEST (ParameterFollower, AMessageThreadWriteSupersedesAnOlderPendingOne)
     EXPECT_EQ (heard.calls[0].second, 0.1f);
 }
 
-TEST (ParameterFollower, NothingArrivesAfterDestruction)
+CONCURRENCY_TEST (ParameterFollower, NothingArrivesAfterDestruction)
 {
     OvelanAudioProcessor processor;
     auto& mix = *processor.floatParameters->at (ParameterIndex::mix);

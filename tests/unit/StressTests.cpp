@@ -1,4 +1,5 @@
 #include "EngineFixture.h"
+#include "support/ConcurrencyTests.h"
 
 #include <atomic>
 #include <limits>
@@ -12,7 +13,7 @@ using echovane::testing::ManualPlayHead;
 // Random block lengths and rates on the audio side while another thread automates every
 // parameter: the engine must neither crash nor, with finite input and feedback below 1, let
 // anything but finite samples out.
-TEST (Stress, RandomBlocksRatesAndConcurrentAutomation)
+CONCURRENCY_TEST (Stress, RandomBlocksRatesAndConcurrentAutomation)
 {
     OvelanAudioProcessor processor;
     ManualPlayHead playHead;
@@ -90,7 +91,7 @@ TEST (Stress, RandomBlocksRatesAndConcurrentAutomation)
 // same values written back each time, the audio must come out exactly as it does with nobody
 // touching the state: the state calls may touch parameter values only, never the engine. (Under
 // ThreadSanitizer any unsynchronised touch is reported as well.)
-TEST (Stress, SavingAndRestoringStateWhileAudioRuns)
+CONCURRENCY_TEST (Stress, SavingAndRestoringStateWhileAudioRuns)
 {
     const auto render = [] (bool withStateTraffic)
     {
@@ -171,7 +172,7 @@ TEST (Stress, SavingAndRestoringStateWhileAudioRuns)
 // A host automates every parameter from its own thread, NaN among the values, while the project
 // is saved again and again: no saved value is ever anything but a finite number, the last finite
 // value standing in for a NaN. (Under ThreadSanitizer the hand-over of those values is checked.)
-TEST (Stress, SavingWhileAHostAutomatesNotANumberSavesOnlyNumbers)
+CONCURRENCY_TEST (Stress, SavingWhileAHostAutomatesNotANumberSavesOnlyNumbers)
 {
     OvelanAudioProcessor processor;
     std::atomic<bool> running{ true };

@@ -1,5 +1,6 @@
 #include "editor/TempoCompassComponent.h"
 #include "editor/ToggleButtons.h"
+#include "support/ConcurrencyTests.h"
 #include "support/EditorProbe.h"
 #include "support/ParameterLog.h"
 #include "support/StateBlocks.h"
@@ -121,7 +122,7 @@ class TempoLeverFromHost : public ::testing::TestWithParam<HostSequence>
 {
 };
 
-TEST_P (TempoLeverFromHost, TakesOnlyNotificationsThatCrossTheMiddle)
+CONCURRENCY_TEST_P (TempoLeverFromHost, TakesOnlyNotificationsThatCrossTheMiddle)
 {
     const auto& c = GetParam();
     Lever lever;

@@ -1,5 +1,6 @@
 #include "editor/DelayRow.h"
 #include "engine/ParameterMeaning.h"
+#include "support/ConcurrencyTests.h"
 #include "support/EditorProbe.h"
 #include "support/MessagePump.h"
 #include "support/ParameterLog.h"
@@ -286,7 +287,7 @@ TEST (TimeReadOut, PastedMegabytesAndBrokenTextNeverChangeMsUnlessAccepted)
     EXPECT_EQ (row.value (F::ms), ParameterMeaning::msValueFor (42));
 }
 
-TEST (TimeReadOut, HostChangesOfMsDiscardTypingButIdleTicksDoNot)
+CONCURRENCY_TEST (TimeReadOut, HostChangesOfMsDiscardTypingButIdleTicksDoNot)
 {
     Row row;
     row.enterMillisecondsMode();

@@ -1,4 +1,5 @@
 #include "editor/ToggleButtons.h"
+#include "support/ConcurrencyTests.h"
 #include "support/EditorProbe.h"
 #include "support/ParameterLog.h"
 #include "support/StateBlocks.h"
@@ -131,7 +132,7 @@ TEST (Toggles, EveryModeNotificationClearsBothVariantsWhateverItsValue)
     }
 }
 
-TEST (Toggles, HostAutomationIsHandledOnTheMessageThread)
+CONCURRENCY_TEST (Toggles, HostAutomationIsHandledOnTheMessageThread)
 {
     Toggles toggles;
     toggles.set (P::dotted, 1.0f);
@@ -163,7 +164,7 @@ class ShortPulse : public ::testing::TestWithParam<ShortPulseCase>
 {
 };
 
-TEST_P (ShortPulse, FromTheHostStillClearsTheTwin)
+CONCURRENCY_TEST_P (ShortPulse, FromTheHostStillClearsTheTwin)
 {
     const auto& test = GetParam();
     Toggles toggles;

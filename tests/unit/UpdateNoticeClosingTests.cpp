@@ -1,4 +1,5 @@
 #include "info/UpdateContainer.h"
+#include "support/ConcurrencyTests.h"
 #include "support/RequestStalls.h"
 #include "support/ThreadCensus.h"
 #include "support/UpdateChecks.h"
@@ -34,7 +35,7 @@ class ClosingTheNotice : public ::testing::TestWithParam<StallStage>
 
 // Whatever stage the request hangs at, closing returns at once; the check carries on by itself
 // and ends when its request does, leaving no thread behind.
-TEST_P (ClosingTheNotice, ReturnsAtOnceWhileTheRequestHangs)
+CONCURRENCY_TEST_P (ClosingTheNotice, ReturnsAtOnceWhileTheRequestHangs)
 {
     ASSERT_TRUE (updateChecksSettle());
     RequestStall stall (GetParam());
@@ -71,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P (Stages,
 // Opening and closing as fast as a host can, against a server that never answers: the requests
 // in flight, and so their threads, never exceed the bound. An editor opened meanwhile makes its
 // own request as soon as an earlier one has ended.
-TEST (ClosingTheNoticeOften, KeepsTheRequestsInFlightBounded)
+CONCURRENCY_TEST (ClosingTheNoticeOften, KeepsTheRequestsInFlightBounded)
 {
     ASSERT_TRUE (updateChecksSettle());
     RequestStall stall (StallStage::tlsHandshake);
@@ -125,7 +126,7 @@ TEST (ClosingTheNoticeOften, KeepsTheRequestsInFlightBounded)
 
 // What the plug-in's shut-down does when its last instance goes: every check still running is
 // waited for, however long its request takes, and then none is left.
-TEST (ClosingTheNoticeOften, ShutDownWaitsForEveryCheckLeftRunning)
+CONCURRENCY_TEST (ClosingTheNoticeOften, ShutDownWaitsForEveryCheckLeftRunning)
 {
     ASSERT_TRUE (updateChecksSettle());
     RequestStall stall (StallStage::answer);

@@ -1,5 +1,6 @@
 #include "info/UpdateContainer.h"
 #include "support/BrowserLaunchRecorder.h"
+#include "support/ConcurrencyTests.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/PointerDriver.h"
 #include "support/ThreadCensus.h"
@@ -80,7 +81,7 @@ const FadeStep fadeSteps[] = {
     { 221, 0xffdbdcdb },
 };
 
-TEST (UpdateNotice, FadesThroughItsCycleWhenTheVersionDiffers)
+CONCURRENCY_TEST (UpdateNotice, FadesThroughItsCycleWhenTheVersionDiffers)
 {
     NoticeFixture fixture (LoopbackHttpServer::answersWithBody ("1.0.1"));
     ASSERT_TRUE (fixture.waitForCheck());
@@ -102,7 +103,7 @@ TEST (UpdateNotice, FadesThroughItsCycleWhenTheVersionDiffers)
     }
 }
 
-TEST (UpdateNotice, TextHeightFollowsTheNoticeHeight)
+CONCURRENCY_TEST (UpdateNotice, TextHeightFollowsTheNoticeHeight)
 {
     NoticeFixture fixture (LoopbackHttpServer::answersWithBody ("1.0.0"));
 
@@ -135,7 +136,7 @@ class InertNotice : public ::testing::TestWithParam<InertCase>
 {
 };
 
-TEST_P (InertNotice, ShowsNothingAndOpensNothing)
+CONCURRENCY_TEST_P (InertNotice, ShowsNothingAndOpensNothing)
 {
     BrowserLaunchRecorder browser;
     NoticeFixture fixture (GetParam().answer);
@@ -175,7 +176,7 @@ TEST_P (InertNotice, ShowsNothingAndOpensNothing)
 INSTANTIATE_TEST_SUITE_P (States, InertNotice, ::testing::ValuesIn (inertCases), [] (const auto& testInfo)
                           { return std::string (testInfo.param.name); });
 
-TEST (UpdateNotice, HandCursorFromTheNextEntryAndEveryReleaseOpensTheProductPage)
+CONCURRENCY_TEST (UpdateNotice, HandCursorFromTheNextEntryAndEveryReleaseOpensTheProductPage)
 {
     BrowserLaunchRecorder browser;
     NoticeFixture fixture (LoopbackHttpServer::answersWithBody ("2.0.0"));
@@ -204,7 +205,7 @@ TEST (UpdateNotice, HandCursorFromTheNextEntryAndEveryReleaseOpensTheProductPage
     EXPECT_TRUE (fixture.showsHandCursor());
 }
 
-TEST (UpdateNotice, AFailedBrowserLaunchChangesNothing)
+CONCURRENCY_TEST (UpdateNotice, AFailedBrowserLaunchChangesNothing)
 {
     BrowserLaunchRecorder failingBrowser (false);
     NoticeFixture fixture (LoopbackHttpServer::answersWithBody ("2.0.0"));
@@ -231,7 +232,7 @@ TEST (UpdateNotice, AFailedBrowserLaunchChangesNothing)
 
 // The real 150 ms timer, through the message loop: the notice shows by itself once the check
 // has finished.
-TEST (UpdateNotice, ItsTimerShowsTheNoticeAfterTheCheck)
+CONCURRENCY_TEST (UpdateNotice, ItsTimerShowsTheNoticeAfterTheCheck)
 {
     NoticeFixture fixture (LoopbackHttpServer::answersWithBody ("1.2.0"));
     EXPECT_TRUE (echovane::testing::pumpUntil ([&]
@@ -245,7 +246,7 @@ namespace
 // A server that answers a byte at a time and never ends: the editor's message thread is never
 // held by it, neither while the notice is built nor while the answer trickles, nor when the
 // notice goes.
-TEST (UpdateNotice, AnEndlessTrickleNeverHoldsTheMessageThread)
+CONCURRENCY_TEST (UpdateNotice, AnEndlessTrickleNeverHoldsTheMessageThread)
 {
     LoopbackHttpServer server ([] (LoopbackHttpServer::Exchange& exchange)
                                {

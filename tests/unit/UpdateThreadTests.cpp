@@ -1,4 +1,5 @@
 #include "info/UpdateThread.h"
+#include "support/ConcurrencyTests.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ThreadCensus.h"
 #include "support/UpdateChecks.h"
@@ -168,7 +169,7 @@ class UpdateCheckAnswers : public ::testing::TestWithParam<AnswerCase>
 {
 };
 
-TEST_P (UpdateCheckAnswers, PublishesTheComparisonBeforeSignallingItsExit)
+CONCURRENCY_TEST_P (UpdateCheckAnswers, PublishesTheComparisonBeforeSignallingItsExit)
 {
     const auto& answerCase = GetParam();
     LoopbackHttpServer server (answerCase.answer);
@@ -197,7 +198,7 @@ TEST_P (UpdateCheckAnswers, PublishesTheComparisonBeforeSignallingItsExit)
 INSTANTIATE_TEST_SUITE_P (Table, UpdateCheckAnswers, ::testing::ValuesIn (answerCases), [] (const auto& testInfo)
                           { return std::string (testInfo.param.name); });
 
-TEST (UpdateCheck, SixRedirectsStopAtTheFifth)
+CONCURRENCY_TEST (UpdateCheck, SixRedirectsStopAtTheFifth)
 {
     LoopbackHttpServer server (LoopbackHttpServer::redirectChain (6, "2.0.0"));
     UpdateThread thread (server.urlFor ("/hop/0"));
@@ -231,7 +232,7 @@ TEST (UpdateCheck, TheMakersAddressIsTheDefault)
     EXPECT_EQ (thread.getThreadName(), "Loading module thread");
 }
 
-TEST (UpdateCheck, TwoChecksAtOnceAreIndependent)
+CONCURRENCY_TEST (UpdateCheck, TwoChecksAtOnceAreIndependent)
 {
     LoopbackHttpServer same (LoopbackHttpServer::answersWithBody ("1.0.0"));
     LoopbackHttpServer newer (LoopbackHttpServer::answersWithBody ("1.1.0"));
@@ -248,7 +249,7 @@ TEST (UpdateCheck, TwoChecksAtOnceAreIndependent)
 
 // A server that accepts and never answers: retiring the check returns at once and signals
 // nothing; the check ends when its request does, and leaves no thread behind.
-TEST (UpdateCheck, RetiringWhileTheRequestHangsReturnsAtOnce)
+CONCURRENCY_TEST (UpdateCheck, RetiringWhileTheRequestHangsReturnsAtOnce)
 {
     ASSERT_TRUE (echovane::testing::updateChecksSettle());
     LoopbackHttpServer server (LoopbackHttpServer::neverAnswers());

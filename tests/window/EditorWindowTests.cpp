@@ -1,7 +1,10 @@
 #include "BundleFixture.h"
+#include "EditorLayoutTwin.h"
 #include "EditorWindow.h"
 #include "OwnedEditor.h"
+#include "RealInput.h"
 #include "support/AllParametersListener.h"
+#include "support/ConcurrencyTests.h"
 #include "support/MessagePump.h"
 #include "support/RequestStalls.h"
 #include "support/StateBlocks.h"
@@ -13,7 +16,22 @@
 namespace
 {
 using echovane::host::EditorWindow;
+using echovane::testing::EditorLayoutTwin;
 using echovane::testing::pumpUntil;
+namespace realInput = echovane::testing::realInput;
+
+/** The X id of a window of ours, as xdotool takes it. */
+juce::String xIdOf (const EditorWindow& window)
+{
+    return juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
+}
+
+/** The bundle's editor as it is now laid out: a twin on the plug-in's current state at the
+    editor's size. */
+std::unique_ptr<EditorLayoutTwin> twinOf (juce::AudioPluginInstance& plugin, const juce::Component& editor)
+{
+    return std::make_unique<EditorLayoutTwin> (echovane::host::readComponentState (plugin), juce::Point<int> (editor.getWidth(), editor.getHeight()));
+}
 
 /** Counts what the plug-in tells the host about its parameters. */
 class HostSideWatch final : private echovane::testing::AllParametersListener
@@ -168,22 +186,12 @@ TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
 
     HostSideGestures gestures (*feedback);
 
-    // FEED's middle at 1000 x 480 is (348, 164); a real pointer presses it, moves 30 pixels up
-    // in single steps and lets go.
-    const auto id = juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
-    juce::StringArray command{ "xdotool", "mousemove", "--window", id, "348", "164", "mousedown", "1" };
-
-    for (int step = 1; step <= 30; ++step)
-        command.addArray ({ "mousemove", "--window", id, "348", juce::String (164 - step) });
-
-    command.addArray ({ "mouseup", "1" });
-
-    juce::ChildProcess xdotool;
-    ASSERT_TRUE (xdotool.start (command)) << "xdotool is needed; scripts/setup.sh installs it";
+    // A real pointer presses FEED's middle, moves 30 pixels up in single steps and lets go.
+    const auto feed = twinOf (*plugin, *editor)->smallKnob ("FEED");
+    ASSERT_TRUE (realInput::dragUp (xIdOf (window), feed, 30));
     ASSERT_TRUE (pumpUntil ([&]
-                            { return ! xdotool.isRunning() && gestures.shape.find ('E') != std::string::npos; }))
+                            { return gestures.shape.find ('E') != std::string::npos; }))
         << "the host heard " << gestures.shape;
-    EXPECT_EQ (xdotool.getExitCode(), 0u);
 
     // Begin first, end last, and only values in between, each at least the one before.
     ASSERT_GE (gestures.shape.size(), 3u);
@@ -234,17 +242,12 @@ TEST_F (EditorWindowTest, AnOpenEditorTakesOnARestoredState)
     EXPECT_EQ (restoreAndCount (*plugin), restoreAndCount (*withoutEditor));
     ASSERT_EQ (tempoChanger->getValue(), 1.0f);
 
-    const auto id = juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
-    const auto click = [&id] (int x, int y)
-    {
-        juce::ChildProcess xdotool;
-        return xdotool.start (juce::StringArray{ "xdotool", "mousemove", "--window", id, juce::String (x), juce::String (y), "click", "1" })
-            && xdotool.waitForProcessToFinish (10000) && xdotool.getExitCode() == 0;
-    };
+    const auto twin = twinOf (*plugin, *editor);
+    const auto click = [&window] (juce::Point<int> point)
+    { return realInput::click (xIdOf (window), point); };
 
-    // FEED's middle at 1000 x 480.
     HostSideGestures feedbackGestures (*feedback);
-    ASSERT_TRUE (click (348, 164)) << "xdotool is needed; scripts/setup.sh installs it";
+    ASSERT_TRUE (click (twin->smallKnob ("FEED")));
     ASSERT_TRUE (pumpUntil ([&]
                             { return feedbackGestures.shape.find ('E') != std::string::npos; }))
         << feedbackGestures.shape;
@@ -252,10 +255,10 @@ TEST_F (EditorWindowTest, AnOpenEditorTakesOnARestoredState)
     EXPECT_NEAR (feedbackGestures.values.front(), 0.8f, 1.0e-4f);
     EXPECT_NEAR (feedback->getValue(), 0.8f, 1.0e-4f);
 
-    // The lever's middle, which stays under the pointer in either tilt: it shows milliseconds
-    // mode, so a press takes it back to synced.
+    // The lever's middle as it is tilted now: it shows milliseconds mode, so a press takes it
+    // back to synced.
     HostSideGestures leverGestures (*tempoChanger);
-    ASSERT_TRUE (click (178, 318));
+    ASSERT_TRUE (click (twin->tempoLever()));
     ASSERT_TRUE (pumpUntil ([&]
                             { return leverGestures.shape.find ('E') != std::string::npos; }))
         << leverGestures.shape;
@@ -306,13 +309,10 @@ TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTh
 
     HostSideLog log (*plugin);
 
-    // The lever's middle at 1000 x 480, tilted towards "TEMPO", shows at about (178, 318).
-    const auto id = juce::String (static_cast<juce::uint64> (reinterpret_cast<juce::pointer_sized_uint> (window.getWindowHandle())));
-    juce::ChildProcess xdotool;
-    ASSERT_TRUE (xdotool.start (juce::StringArray{ "xdotool", "mousemove", "--window", id, "178", "318", "click", "1" }))
-        << "xdotool is needed; scripts/setup.sh installs it";
+    // The lever's middle, tilted towards "TEMPO".
+    ASSERT_TRUE (realInput::click (xIdOf (window), twinOf (*plugin, *editor)->tempoLever()));
     ASSERT_TRUE (pumpUntil ([&]
-                            { return ! xdotool.isRunning() && log.find ("TempoChanger)") >= 0; }));
+                            { return log.find ("TempoChanger)") >= 0; }));
 
     // One gesture on "TempoChanger" holding the single value 1; the variants are written to 0
     // without gestures of their own, inside it.
@@ -337,7 +337,7 @@ TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTh
     EXPECT_EQ (plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)]->getValue(), 0.0f);
 }
 
-TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessageThread)
+CONCURRENCY_TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDottedOnTheMessageThread)
 {
     auto* triplet = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::triplet)];
     auto* dotted = plugin->getParameters()[ParameterIndex::hostIndex (ParameterIndex::dotted)];
@@ -400,7 +400,7 @@ class ClosingTheWindow : public EditorWindowTest
 // The plug-in's own update request hangs (led into a stall on loopback); the host closes the
 // plug-in's window on its message thread, as when the user closes it, and gets that thread back
 // at once. The request ends inside the bundle when the stall does.
-TEST_P (ClosingTheWindow, WhileTheUpdateCheckHangsGivesTheHostItsThreadBackAtOnce)
+CONCURRENCY_TEST_P (ClosingTheWindow, WhileTheUpdateCheckHangsGivesTheHostItsThreadBackAtOnce)
 {
     echovane::testing::RequestStall stall (GetParam());
     ASSERT_TRUE (stall.isReady());
