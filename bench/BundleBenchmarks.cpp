@@ -110,16 +110,3 @@ void firstPassAgainstWarmThroughTheBundle (benchmark::State& state)
 } // namespace
 
 BENCHMARK (firstPassAgainstWarmThroughTheBundle)->UseManualTime()->Unit (benchmark::kMillisecond)->Iterations (5);
-
-int main (int argc, char** argv)
-{
-    const juce::ScopedJuceInitialiser_GUI juceInitialiser;
-    benchmark::Initialize (&argc, argv);
-
-    if (benchmark::ReportUnrecognizedArguments (argc, argv))
-        return 1;
-
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

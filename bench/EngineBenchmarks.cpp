@@ -1,8 +1,6 @@
 #include "engine/DelayNative.h"
 #include "engine/PluginProcessor.h"
 
-#include <juce_events/juce_events.h>
-
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -315,6 +313,7 @@ void emptyingTheLine (benchmark::State& state)
     }
 }
 
+// rate 0, 1, 2 are 44.1, 48 and 96 kHz; mode 0 synced, 1 free (milliseconds), 2 synced with Drive.
 void engineArguments (benchmark::internal::Benchmark* b)
 {
     b->ArgNames ({ "rate", "block", "mode" });
@@ -341,17 +340,3 @@ BENCHMARK (processBlockPerFrame)->Apply (engineArguments)->Unit (benchmark::kMic
 BENCHMARK (referencePerFrame)->Apply (referenceArguments)->Unit (benchmark::kMicrosecond);
 BENCHMARK (firstSecondsAfterPreparation)->ArgNames ({ "rate", "seconds" })->Args ({ 1, 3 })->Args ({ 2, 3 })->Unit (benchmark::kMillisecond)->Iterations (5);
 BENCHMARK (emptyingTheLine)->ArgNames ({ "kHz", "reset" })->Args ({ 48, 0 })->Args ({ 384, 0 })->Args ({ 384, 1 })->Unit (benchmark::kMicrosecond);
-
-int main (int argc, char** argv)
-{
-    // rate 0, 1, 2 are 44.1, 48 and 96 kHz; mode 0 synced, 1 free (milliseconds), 2 synced with Drive.
-    const juce::ScopedJuceInitialiser_GUI juceInitialiser;
-    benchmark::Initialize (&argc, argv);
-
-    if (benchmark::ReportUnrecognizedArguments (argc, argv))
-        return 1;
-
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,4 +1,5 @@
 #include "engine/PluginProcessor.h"
+#include "tests/support/StateBlocks.h"
 
 #include <benchmark/benchmark.h>
 
@@ -9,13 +10,7 @@ namespace
 /** A state block whose "Mix" holds `digits` digits, as a damaged project might. */
 juce::MemoryBlock blockWithGiantNumber (size_t digits)
 {
-    const std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?> <Delay Mix=\"" + std::string (digits, '7') + "\" sizechanger=\"1.0\"/>";
-    juce::MemoryOutputStream out;
-    out.write ("VC2!", 4);
-    out.writeInt (static_cast<int> (text.size()));
-    out.write (text.data(), text.size());
-    out.writeByte (0);
-    return out.getMemoryBlock();
+    return echovane::testing::stateBlockWithElement ("<Delay Mix=\"" + std::string (digits, '7') + "\" sizechanger=\"1.0\"/>");
 }
 
 // The whole restore of a block with one giant attribute, from the header check to the values set.

@@ -27,24 +27,6 @@ Values valuesSavedBy (juce::AudioPluginInstance& plugin)
     return values;
 }
 
-std::string firstInsaneValue (const Values& values)
-{
-    for (const auto& [name, value] : values)
-        if (! std::isfinite (value) || value < 0.0 || value > (name == "sizechanger" ? 2.0 : 1.0))
-            return name + " = " + std::to_string (value);
-
-    return {};
-}
-
-std::string firstDifference (const Values& actual, const Values& expected)
-{
-    for (const auto* name : savedNames)
-        if (! (std::abs (actual.at (name) - expected.at (name)) <= 1.0e-6))
-            return std::string (name) + " is " + std::to_string (actual.at (name)) + ", expected " + std::to_string (expected.at (name));
-
-    return {};
-}
-
 // Every kind of damage as a host hands it over: the bundle loaded through JUCE's VST3 hosting,
 // each block given to the component's setState and the controller's setComponentState, then the
 // state read back as a host saving the project would.

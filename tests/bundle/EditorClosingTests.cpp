@@ -10,18 +10,13 @@ namespace
 {
 using echovane::testing::closingBoundMs;
 using echovane::testing::MakersHostRule;
+using echovane::testing::pumpFor;
 using echovane::testing::pumpUntil;
 using echovane::testing::RequestStall;
 using echovane::testing::StallStage;
 using echovane::testing::TestResolver;
 using echovane::testing::threadCountSettlesAt;
 using echovane::testing::threadsInProcess;
-
-void pumpFor (juce::uint32 ms)
-{
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + ms]
-               { return juce::Time::getMillisecondCounter() > until; });
-}
 
 class ClosingTheBundlesEditor : public ::testing::TestWithParam<StallStage>
 {

@@ -11,6 +11,7 @@
 
 namespace
 {
+using echovane::testing::pumpFor;
 using echovane::testing::pumpUntil;
 using echovane::testing::RequestStall;
 using echovane::testing::StallStage;
@@ -130,8 +131,7 @@ CONCURRENCY_TEST_P (UnloadingRightAfterClosing, LeavesNoCodeOfTheModuleRunning)
     ASSERT_TRUE (host.waitForLine ("closed", 20000)) << host.getOutput();
 
     // The server gives up a while after the host has begun letting go.
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 500u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    pumpFor (500);
     stall.release();
 
     const auto output = echovane::testing::withoutToleratedReports (host.finish(), "the bare VST3 host");

@@ -30,4 +30,14 @@ inline bool pumpUntil (const std::function<bool()>& done, int timeoutMs = 20000)
 
     return true;
 }
+
+/** Runs the message loop for `milliseconds`, for what has no sign of being done: a window
+    manager's first events, the absence of an answer. */
+inline void pumpFor (int milliseconds)
+{
+    const auto until = juce::Time::getMillisecondCounterHiRes() + milliseconds;
+    pumpUntil ([until]
+               { return juce::Time::getMillisecondCounterHiRes() >= until; },
+               milliseconds + 1000);
+}
 } // namespace echovane::testing

@@ -36,6 +36,42 @@ inline const Values heldValues = { { "Mix", 0.33 }, { "Sync", 0.77 }, { "Feedbac
     nothing and one that applies cannot be confused. */
 inline const Values savedValues = { { "Mix", 0.71 }, { "Sync", 0.13 }, { "Feedback", 0.62 }, { "Balance", 0.84 }, { "Width", 0.27 }, { "Drive", 0.48 }, { "Dark", 0.35 }, { "Bright", 0.06 }, { "MS", 0.789 }, { "Bypass", 0.0 }, { "Triplet", 0.0 }, { "TempoChanger", 1.0 }, { "Dotted", 0.0 }, { "sizechanger", 0.0 } };
 
+/** The values a processor holds, by the names its state saves them under. A template, so that
+    the tests of the built bundle need not see the processor's class. */
+template<typename Processor>
+Values valuesOf (Processor& processor)
+{
+    Values values;
+    const auto& parameters = processor.getParameters();
+
+    for (int i = 0; i < parameters.size(); ++i)
+        values[savedNames[i]] = parameters[i]->getValue();
+
+    values["sizechanger"] = processor.sizeChanger->get();
+    return values;
+}
+
+/** The first value that is not finite or not in its range, as text; empty when all are. */
+inline std::string firstInsaneValue (const Values& values)
+{
+    for (const auto& [name, value] : values)
+        if (! std::isfinite (value) || value < 0.0 || value > (name == "sizechanger" ? 2.0 : 1.0))
+            return name + " = " + std::to_string (value);
+
+    return {};
+}
+
+/** The first value that differs from the expected one by more than rounding, as text; empty when
+    none does. A value that is not a number always differs. */
+inline std::string firstDifference (const Values& actual, const Values& expected)
+{
+    for (const auto* name : savedNames)
+        if (! (std::abs (actual.at (name) - expected.at (name)) <= 1.0e-6))
+            return std::string (name) + " is " + std::to_string (actual.at (name)) + ", expected " + std::to_string (expected.at (name));
+
+    return {};
+}
+
 /** A "Delay" element holding `values`, each written with six decimals. */
 inline std::string elementFor (const Values& values)
 {

@@ -30,8 +30,7 @@ inline void startJucesTimerThread()
     } ticking;
 
     ticking.startTimer (1000);
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 50u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    pumpFor (50);
 }
 
 /** Whether the process is back to `count` threads within a bound (by default a short one: a

@@ -411,8 +411,7 @@ TEST (InfoEditor, EveryOpeningMakesItsOwnCheckAndClosingLeavesNoThread)
     // Checks of earlier editors end by themselves, a moment after them: their threads must be
     // gone before counting.
     ASSERT_TRUE (echovane::testing::updateChecksSettle());
-    echovane::testing::pumpUntil ([until = juce::Time::getMillisecondCounter() + 100u]
-                                  { return juce::Time::getMillisecondCounter() > until; });
+    echovane::testing::pumpFor (100);
     const auto threadsBefore = echovane::testing::threadsInProcess();
 
     for (int opening = 0; opening < 3; ++opening)

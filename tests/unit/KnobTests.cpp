@@ -21,6 +21,7 @@ using echovane::testing::findSmallKnob;
 using echovane::testing::MouseGesture;
 using echovane::testing::openEditor;
 using echovane::testing::ProtocolRecorder;
+using echovane::testing::pumpFor;
 using echovane::testing::pumpUntil;
 
 constexpr float pi = 3.1415927f;
@@ -33,14 +34,6 @@ constexpr float bigSweep = 360.0f / 180.0f * pi;
 float degrees (float radians)
 {
     return radians * 180.0f / pi;
-}
-
-/** Pumps the message loop for about `ms` milliseconds, so timers really run meanwhile. */
-void pumpFor (int ms)
-{
-    const auto until = juce::Time::getMillisecondCounterHiRes() + ms;
-    pumpUntil ([until]
-               { return juce::Time::getMillisecondCounterHiRes() >= until; });
 }
 
 FloatParameter& parameterFor (OvelanAudioProcessor& processor, ParameterIndex::Float index)

@@ -155,8 +155,7 @@ TEST (RestoredState, ADamagedBlockLeavesTheOpenEditorAsItWas)
     processor.getParameters()[ParameterIndex::hostIndex (ParameterIndex::feedback)]->setValue (0.9f);
     restore (processor, echovane::testing::binaryXmlBlock ("<Delay Feedback=\"0.9\"><?x?></Delay>"));
 
-    echovane::testing::pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
-                                  { return juce::Time::getMillisecondCounter() > until; });
+    echovane::testing::pumpFor (300);
     EXPECT_TRUE (shownBy (*editor) == before);
 }
 } // namespace

@@ -13,41 +13,9 @@ namespace
 using namespace echovane::testing::statefuzz;
 using echovane::testing::Watchdog;
 
-Values valuesOf (OvelanAudioProcessor& processor)
-{
-    Values values;
-    const auto& parameters = processor.getParameters();
-
-    for (int i = 0; i < parameters.size(); ++i)
-        values[savedNames[i]] = parameters[i]->getValue();
-
-    values["sizechanger"] = processor.sizeChanger->get();
-    return values;
-}
-
 void restore (OvelanAudioProcessor& processor, const juce::MemoryBlock& block)
 {
     processor.setStateInformation (block.getData(), static_cast<int> (block.getSize()));
-}
-
-/** The first value that is not finite or not in its range, as text; empty when all are. */
-std::string firstInsaneValue (const Values& values)
-{
-    for (const auto& [name, value] : values)
-        if (! std::isfinite (value) || value < 0.0 || value > (name == "sizechanger" ? 2.0 : 1.0))
-            return name + " = " + std::to_string (value);
-
-    return {};
-}
-
-/** The first value that differs from the expected one, as text; empty when none does. */
-std::string firstDifference (const Values& actual, const Values& expected)
-{
-    for (const auto* name : savedNames)
-        if (std::abs (actual.at (name) - expected.at (name)) > 1.0e-6)
-            return std::string (name) + " is " + std::to_string (actual.at (name)) + ", expected " + std::to_string (expected.at (name));
-
-    return {};
 }
 
 // Every kind of damage straight into the processor: many more blocks than the host round trip

@@ -22,19 +22,8 @@ using echovane::testing::statefuzz::heldValues;
 using echovane::testing::statefuzz::savedNames;
 using echovane::testing::statefuzz::savedValues;
 using echovane::testing::statefuzz::Values;
+using echovane::testing::statefuzz::valuesOf;
 using echovane::testing::statefuzz::with;
-
-Values valuesOf (OvelanAudioProcessor& processor)
-{
-    Values values;
-    const auto& parameters = processor.getParameters();
-
-    for (int i = 0; i < parameters.size(); ++i)
-        values[savedNames[i]] = parameters[i]->getValue();
-
-    values["sizechanger"] = processor.sizeChanger->get();
-    return values;
-}
 
 void expectValues (const Values& actual, const Values& expected)
 {

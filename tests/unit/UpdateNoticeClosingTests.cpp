@@ -12,6 +12,7 @@
 namespace
 {
 using echovane::testing::closingBoundMs;
+using echovane::testing::pumpFor;
 using echovane::testing::pumpUntil;
 using echovane::testing::RequestStall;
 using echovane::testing::StallStage;
@@ -86,8 +87,7 @@ CONCURRENCY_TEST (ClosingTheNoticeOften, KeepsTheRequestsInFlightBounded)
     for (int cycle = 0; cycle < 40; ++cycle)
     {
         auto notice = std::make_unique<UpdateContainer> (stall.address(), productPage);
-        pumpUntil ([until = juce::Time::getMillisecondCounter() + 5u]
-                   { return juce::Time::getMillisecondCounter() > until; });
+        pumpFor (5);
         EXPECT_LT (closingMs (notice), closingBoundMs);
 
         mostRunning = juce::jmax (mostRunning, UpdateThread::runningChecks());
@@ -103,8 +103,7 @@ CONCURRENCY_TEST (ClosingTheNoticeOften, KeepsTheRequestsInFlightBounded)
 
     // One more editor, kept open: no room, so no request yet, and nothing shown.
     auto waiting = std::make_unique<UpdateContainer> (stall.address(), productPage);
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 400u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    pumpFor (400);
     EXPECT_EQ (stall.requestsHeld(), UpdateThread::maxRunningChecks);
     EXPECT_FALSE (waiting->updateThread->isThreadRunning());
 

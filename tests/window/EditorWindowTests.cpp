@@ -17,6 +17,7 @@ namespace
 {
 using echovane::host::EditorWindow;
 using echovane::testing::EditorLayoutTwin;
+using echovane::testing::pumpFor;
 using echovane::testing::pumpUntil;
 namespace realInput = echovane::testing::realInput;
 
@@ -86,6 +87,16 @@ protected:
             GTEST_FAIL() << "these tests need a display: run them under xvfb-run (CTest does)";
 
         plugin = echovane::testing::loadBuiltBundle();
+    }
+
+    /** Waits until the editor stands at its 100 % size, then a little longer for the window's
+        first events to pass, so that real input lands where the twin says. */
+    static bool settledAt100 (const juce::Component& editor)
+    {
+        const auto sized = pumpUntil ([&editor]
+                                      { return editor.getWidth() == 1000 && editor.getHeight() == 480; });
+        pumpFor (300);
+        return sized;
     }
 
     std::unique_ptr<juce::AudioPluginInstance> plugin;
@@ -179,10 +190,7 @@ TEST_F (EditorWindowTest, DraggingAKnobGivesTheHostBeginItsValuesAndEndInOrder)
     echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
     EditorWindow window (plugin->getName(), *editor);
-    ASSERT_TRUE (pumpUntil ([&editor]
-                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    ASSERT_TRUE (settledAt100 (*editor));
 
     HostSideGestures gestures (*feedback);
 
@@ -221,10 +229,7 @@ TEST_F (EditorWindowTest, AnOpenEditorTakesOnARestoredState)
     echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
     EditorWindow window (plugin->getName(), *editor);
-    ASSERT_TRUE (pumpUntil ([&editor]
-                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    ASSERT_TRUE (settledAt100 (*editor));
 
     // What the host hears of the restore: the values it refreshes, and from the editor nothing,
     // so exactly what it hears from an instance without one.
@@ -233,8 +238,7 @@ TEST_F (EditorWindowTest, AnOpenEditorTakesOnARestoredState)
     {
         HostSideWatch watch (instance);
         echovane::host::writeComponentState (instance, block);
-        pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
-                   { return juce::Time::getMillisecondCounter() > until; });
+        pumpFor (300);
         return watch.notifications;
     };
 
@@ -302,10 +306,7 @@ TEST_F (EditorWindowTest, ClickingTheLeverGivesTheHostOneGestureHoldingOneWithTh
     echovane::host::OwnedEditor editor (plugin->createEditorIfNeeded());
     ASSERT_NE (editor, nullptr);
     EditorWindow window (plugin->getName(), *editor);
-    ASSERT_TRUE (pumpUntil ([&editor]
-                            { return editor->getWidth() == 1000 && editor->getHeight() == 480; }));
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    ASSERT_TRUE (settledAt100 (*editor));
 
     HostSideLog log (*plugin);
 
@@ -368,8 +369,7 @@ CONCURRENCY_TEST_F (EditorWindowTest, TripletAutomatedOnTheAudioThreadClearsDott
     // automation lane does: the value reaches the plug-in inside processing.
     dotted->setValue (1.0f);
     processSomeBlocks();
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 200u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    pumpFor (200);
     ASSERT_EQ (dotted->getValue(), 1.0f);
 
     std::thread audioThread ([&]
@@ -415,8 +415,7 @@ CONCURRENCY_TEST_P (ClosingTheWindow, WhileTheUpdateCheckHangsGivesTheHostItsThr
     ASSERT_TRUE (pumpUntil ([&stall]
                             { return stall.holdsARequest(); },
                             10000));
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    pumpFor (300);
 
     const auto started = juce::Time::getMillisecondCounterHiRes();
     window.reset();
@@ -435,8 +434,7 @@ CONCURRENCY_TEST_P (ClosingTheWindow, WhileTheUpdateCheckHangsGivesTheHostItsThr
                             1000));
 
     // Still there, inside the bundle, until the stall ends; then it goes by itself.
-    pumpUntil ([until = juce::Time::getMillisecondCounter() + 300u]
-               { return juce::Time::getMillisecondCounter() > until; });
+    pumpFor (300);
     const auto threadsAfterClosing = echovane::testing::threadsInProcess();
     stall.release();
     EXPECT_TRUE (pumpUntil ([threadsAfterClosing]
