@@ -98,6 +98,22 @@ struct FuzzBlock
     Values expected;
 };
 
+/** What is wrong with the values after restoring `block` over `heldValues`, as text; empty when
+    they are what the block's outcome allows. */
+inline std::string firstFault (const Values& values, const FuzzBlock& block)
+{
+    if (const auto insane = firstInsaneValue (values); ! insane.empty())
+        return insane;
+
+    if (block.outcome == Outcome::changesNothing)
+        return firstDifference (values, heldValues);
+
+    if (block.outcome == Outcome::applies)
+        return firstDifference (values, block.expected);
+
+    return {};
+}
+
 /** A real saved state of `savedValues` and what surrounds it. */
 struct Seed
 {
