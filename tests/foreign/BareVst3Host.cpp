@@ -8,6 +8,7 @@
 // The plug-in's update check is led to 127.0.0.1:PORT, or its name lookup to the name server
 // at that UDP port. The editor is closed once GO_FILE exists. Each step prints one line.
 
+#include "rawhost/RawVst3Host.h"
 #include "support/TestResolver.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -15,16 +16,16 @@
 #define JUCE_VST3HEADERS_INCLUDE_HEADERS_ONLY 1
 #include <juce_audio_processors/format_types/juce_VST3Headers.h>
 
-#include <dlfcn.h>
-
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 
 using namespace Steinberg;
+using echovane::rawhost::PluginInstance;
+using echovane::rawhost::Vst3Module;
 
 namespace
 {
@@ -85,17 +86,6 @@ int fail (const std::string& why)
     return 1;
 }
 
-template<typename Interface>
-Interface* queryFrom (FUnknown* object)
-{
-    void* found = nullptr;
-
-    if (object == nullptr || object->queryInterface (Interface::iid, &found) != kResultOk)
-        return nullptr;
-
-    return static_cast<Interface*> (found);
-}
-
 bool fileExists (const std::string& path)
 {
     return std::ifstream (path).good();
@@ -130,52 +120,21 @@ int main (int argc, char** argv)
     else
         echovane::testing::TestResolver::askNameServer (host, port, 30);
 
-    auto* library = dlopen (module.c_str(), RTLD_NOW | RTLD_LOCAL);
-
-    if (library == nullptr)
-        return fail (std::string ("dlopen: ") + dlerror());
-
-    using EntryFunction = bool (*) (void*);
-    using ExitFunction = bool (*)();
-    using FactoryFunction = IPluginFactory* (*) ();
-    const auto moduleEntry = reinterpret_cast<EntryFunction> (dlsym (library, "ModuleEntry"));
-    const auto moduleExit = reinterpret_cast<ExitFunction> (dlsym (library, "ModuleExit"));
-    const auto getFactory = reinterpret_cast<FactoryFunction> (dlsym (library, "GetPluginFactory"));
-
-    if (moduleEntry == nullptr || moduleExit == nullptr || getFactory == nullptr || ! moduleEntry (library))
-        return fail ("no VST3 entry points");
-
-    auto* factory = getFactory();
-    PClassInfo info{};
-    auto found = false;
-
-    for (int32 i = 0; i < factory->countClasses() && ! found; ++i)
-        found = factory->getClassInfo (i, &info) == kResultOk && std::strcmp (info.category, kVstAudioEffectClass) == 0;
-
-    if (! found)
-        return fail ("no audio effect class");
-
     HostApplication application;
-    Vst::IComponent* component = nullptr;
-    Vst::IEditController* controller = nullptr;
-    TUID controllerId{};
+    std::optional<Vst3Module> loaded;
+    std::optional<PluginInstance> plugin;
 
-    if (factory->createInstance (info.cid, Vst::IComponent::iid, reinterpret_cast<void**> (&component)) != kResultOk
-        || component->initialize (&application) != kResultOk || component->getControllerClassId (controllerId) != kResultOk
-        || factory->createInstance (controllerId, Vst::IEditController::iid, reinterpret_cast<void**> (&controller)) != kResultOk
-        || controller->initialize (&application) != kResultOk)
-        return fail ("the component or its controller did not come up");
+    try
+    {
+        loaded.emplace (module);
+        plugin.emplace (*loaded, &application);
+    }
+    catch (const std::exception& failure)
+    {
+        return fail (failure.what());
+    }
 
-    auto* componentPoint = queryFrom<Vst::IConnectionPoint> (component);
-    auto* controllerPoint = queryFrom<Vst::IConnectionPoint> (controller);
-
-    if (componentPoint == nullptr || controllerPoint == nullptr)
-        return fail ("no connection points");
-
-    componentPoint->connect (controllerPoint);
-    controllerPoint->connect (componentPoint);
-
-    auto* view = controller->createView (Vst::ViewType::kEditor);
+    auto* view = plugin->controller().createView (Vst::ViewType::kEditor);
 
     if (view == nullptr)
         return fail ("no editor view");
@@ -196,20 +155,11 @@ int main (int argc, char** argv)
 
     // The host lets go of the plug-in right away, and unloads its module.
     start = Clock::now();
-    componentPoint->disconnect (controllerPoint);
-    controllerPoint->disconnect (componentPoint);
-    componentPoint->release();
-    controllerPoint->release();
-    controller->terminate();
-    controller->release();
-    component->terminate();
-    component->release();
-    factory->release();
+    plugin.reset();
     say ("released in " + std::to_string (millisecondsSince (start)) + " ms");
 
     start = Clock::now();
-    moduleExit();
-    dlclose (library);
+    loaded.reset();
     say ("unloaded in " + std::to_string (millisecondsSince (start)) + " ms");
     say (stillMapped (module) ? "still mapped" : "unmapped");
 

@@ -2,6 +2,7 @@
 // one definition to the program; the core ones (FUnknown, IPluginBase, IPluginFactory) come with
 // the SDK's coreiids.cpp, compiled in beside this file.
 #include <pluginterfaces/gui/iplugview.h>
+#include <pluginterfaces/vst/ivstaudioprocessor.h>
 #include <pluginterfaces/vst/ivstcomponent.h>
 #include <pluginterfaces/vst/ivsteditcontroller.h>
 #include <pluginterfaces/vst/ivsthostapplication.h>
@@ -17,6 +18,7 @@ DEF_CLASS_IID (Linux::IRunLoop)
 
 namespace Vst
 {
+DEF_CLASS_IID (IAudioProcessor)
 DEF_CLASS_IID (IComponent)
 DEF_CLASS_IID (IEditController)
 DEF_CLASS_IID (IHostApplication)

@@ -10,8 +10,10 @@
 // force: any X error on any connection of the process, the plug-in's own included, ends it.
 
 #include "GlibRunLoop.h"
+#include "RawVst3Host.h"
 #include "SocketEditorWindow.h"
-#include "Vst3Module.h"
+
+#include <pluginterfaces/vst/ivsthostapplication.h>
 
 #include <cstdio>
 #include <glib-unix.h>
@@ -23,9 +25,50 @@
 
 namespace
 {
+using namespace Steinberg;
 using echovane::gtkhost::GlibRunLoop;
 using echovane::gtkhost::SocketEditorWindow;
-using echovane::gtkhost::Vst3Module;
+using echovane::rawhost::PluginInstance;
+using echovane::rawhost::Vst3Module;
+
+/** The host application the plug-in is initialised with: a name and nothing else, as the
+    plug-in's component and controller talk to each other directly here. */
+class HostApplication final : public Vst::IHostApplication
+{
+public:
+    tresult PLUGIN_API getName (Vst::String128 name) override
+    {
+        const char* const ourName = "Echovane GTK 2 test host";
+        size_t i = 0;
+
+        for (; ourName[i] != 0 && i < 127; ++i)
+            name[i] = static_cast<Vst::TChar> (ourName[i]);
+
+        name[i] = 0;
+        return kResultOk;
+    }
+
+    tresult PLUGIN_API createInstance (TUID, TUID, void** object) override
+    {
+        *object = nullptr;
+        return kNotImplemented;
+    }
+
+    tresult PLUGIN_API queryInterface (const TUID queried, void** object) override
+    {
+        if (FUnknownPrivate::iidEqual (queried, FUnknown::iid) || FUnknownPrivate::iidEqual (queried, Vst::IHostApplication::iid))
+        {
+            *object = this;
+            return kResultOk;
+        }
+
+        *object = nullptr;
+        return kNoInterface;
+    }
+
+    uint32 PLUGIN_API addRef() override { return 1; }
+    uint32 PLUGIN_API release() override { return 1; }
+};
 
 void answer (const std::string& line)
 {
@@ -36,8 +79,8 @@ void answer (const std::string& line)
 class CommandLoop final
 {
 public:
-    explicit CommandLoop (Vst3Module& moduleToHost)
-        : module (moduleToHost)
+    explicit CommandLoop (Vst::IEditController& controllerToHost)
+        : controller (controllerToHost)
     {
         g_unix_fd_add (STDIN_FILENO, static_cast<GIOCondition> (G_IO_IN | G_IO_HUP | G_IO_ERR), inputArrived, this);
     }
@@ -45,7 +88,7 @@ public:
     ~CommandLoop() { editor.reset(); }
 
 private:
-    Vst3Module& module;
+    Vst::IEditController& controller;
     GlibRunLoop runLoop;
     std::unique_ptr<SocketEditorWindow> editor;
     std::string pending;
@@ -84,7 +127,7 @@ private:
             // Nothing may be thrown through GTK's C code.
             try
             {
-                editor = std::make_unique<SocketEditorWindow> (module.getController(), runLoop, [] (unsigned long plugWindow, unsigned long topLevelWindow)
+                editor = std::make_unique<SocketEditorWindow> (controller, runLoop, [] (unsigned long plugWindow, unsigned long topLevelWindow)
                                                                { answer (plugWindow != 0 ? "opened " + std::to_string (plugWindow) + " " + std::to_string (topLevelWindow)
                                                                                          : "error the view did not attach"); });
             }
@@ -130,10 +173,12 @@ int main (int argc, char** argv)
 
     try
     {
-        Vst3Module module (argv[1]);
+        HostApplication application;
+        const Vst3Module module (argv[1]);
+        const PluginInstance plugin (module, &application);
 
         {
-            CommandLoop commands (module);
+            CommandLoop commands (plugin.controller());
             answer ("ready");
             gtk_main();
         }

@@ -243,14 +243,14 @@ int StereoBlock::nonFiniteOutputSamples() const
 }
 
 //==============================================================================
-PluginInstance::PluginInstance (const Vst3Module& module)
+PluginInstance::PluginInstance (const Vst3Module& module, FUnknown* hostContext)
 {
     auto& factory = module.factory();
     const auto componentClass = module.classId (kVstAudioEffectClass);
     void* object = nullptr;
     check (factory.createInstance (componentClass.data(), Vst::IComponent::iid, &object), "createInstance (component)");
     componentInterface = static_cast<Vst::IComponent*> (object);
-    check (componentInterface->initialize (nullptr), "IComponent::initialize");
+    check (componentInterface->initialize (hostContext), "IComponent::initialize");
 
     processorInterface = queried<Vst::IAudioProcessor> (componentInterface);
 
@@ -262,7 +262,7 @@ PluginInstance::PluginInstance (const Vst3Module& module)
     object = nullptr;
     check (factory.createInstance (controllerClass, Vst::IEditController::iid, &object), "createInstance (controller)");
     controllerInterface = static_cast<Vst::IEditController*> (object);
-    check (controllerInterface->initialize (nullptr), "IEditController::initialize");
+    check (controllerInterface->initialize (hostContext), "IEditController::initialize");
 
     componentConnection = queried<Vst::IConnectionPoint> (componentInterface);
     controllerConnection = queried<Vst::IConnectionPoint> (controllerInterface);
@@ -390,10 +390,5 @@ tresult PluginInstance::restoreState (const std::vector<std::uint8_t>& bytes)
     stream.seek (0, IBStream::kIBSeekSet, nullptr);
     controllerInterface->setComponentState (&stream);
     return result;
-}
-
-std::string builtBinary()
-{
-    return ECHOVANE_VST3_BINARY_FILE;
 }
 } // namespace echovane::rawhost

@@ -104,7 +104,9 @@ private:
 class PluginInstance
 {
 public:
-    explicit PluginInstance (const Vst3Module& module);
+    /** `hostContext` is what both are initialised with, as a host hands over its application;
+        the default hands over none. It must outlive the instance. */
+    explicit PluginInstance (const Vst3Module& module, Steinberg::FUnknown* hostContext = nullptr);
     ~PluginInstance();
 
     PluginInstance (const PluginInstance&) = delete;
@@ -141,6 +143,7 @@ private:
     bool processing = false;
 };
 
-/** The built bundle's binary. */
+/** The built bundle's binary (defined beside the checks that load it, not in the hosts that are
+    handed it on their command line). */
 std::string builtBinary();
 } // namespace echovane::rawhost
