@@ -13,15 +13,10 @@ namespace
 // In pixels: the rounding stays the same at every size step.
 constexpr float cornerSize = 6.0f;
 
-bool isOnValue (float value)
-{
-    return ParameterMeaning::isOn (value);
-}
-
 /** Not at least 0.5 (below it, or not a number) turns on; anything else turns off. */
 float toggled (float value)
 {
-    return isOnValue (value) ? 0.0f : 1.0f;
+    return ParameterMeaning::isOn (value) ? 0.0f : 1.0f;
 }
 
 void drawCaption (juce::Graphics& g, const juce::Component& toggle, const char* caption, bool on)
@@ -47,7 +42,7 @@ ByPassButtonComponent::~ByPassButtonComponent() = default;
 
 bool ByPassButtonComponent::isOn() const
 {
-    return isOnValue (asHostParameter (ownParameter).getValue());
+    return ParameterMeaning::isOn (asHostParameter (ownParameter).getValue());
 }
 
 void ByPassButtonComponent::mouseDown (const juce::MouseEvent&)
@@ -86,7 +81,7 @@ NoteVariantToggle::~NoteVariantToggle() = default;
 
 bool NoteVariantToggle::isOn() const
 {
-    return isOnValue (asHostParameter (ownParameter).getValue());
+    return ParameterMeaning::isOn (asHostParameter (ownParameter).getValue());
 }
 
 void NoteVariantToggle::mouseDown (const juce::MouseEvent&)
@@ -94,7 +89,7 @@ void NoteVariantToggle::mouseDown (const juce::MouseEvent&)
     // The gesture opens on every press, so a host sees the press even when it changes nothing.
     ParameterEdit::beginGesture (*ownParameter);
 
-    if (isOnValue (asHostParameter (modeParameter).getValue()))
+    if (ParameterMeaning::isOn (asHostParameter (modeParameter).getValue()))
         return;
 
     ParameterEdit::writeAndNotify (*ownParameter, toggled (asHostParameter (ownParameter).getValue()));
