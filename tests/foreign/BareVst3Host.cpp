@@ -24,49 +24,12 @@
 #include <thread>
 
 using namespace Steinberg;
+using echovane::rawhost::HostApplication;
 using echovane::rawhost::PluginInstance;
 using echovane::rawhost::Vst3Module;
 
 namespace
 {
-class HostApplication final : public Vst::IHostApplication
-{
-public:
-    tresult PLUGIN_API getName (Vst::String128 name) override
-    {
-        const char* text = "Bare VST3 host";
-
-        for (int i = 0;; ++i)
-        {
-            name[i] = static_cast<Vst::TChar> (text[i]);
-
-            if (text[i] == 0)
-                return kResultOk;
-        }
-    }
-
-    tresult PLUGIN_API createInstance (TUID, TUID, void** instance) override
-    {
-        *instance = nullptr;
-        return kNotImplemented;
-    }
-
-    tresult PLUGIN_API queryInterface (const TUID wanted, void** object) override
-    {
-        if (FUnknownPrivate::iidEqual (wanted, FUnknown::iid) || FUnknownPrivate::iidEqual (wanted, Vst::IHostApplication::iid))
-        {
-            *object = this;
-            return kResultOk;
-        }
-
-        *object = nullptr;
-        return kNoInterface;
-    }
-
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-};
-
 using Clock = std::chrono::steady_clock;
 
 double millisecondsSince (Clock::time_point start)
@@ -120,7 +83,7 @@ int main (int argc, char** argv)
     else
         echovane::testing::TestResolver::askNameServer (host, port, 30);
 
-    HostApplication application;
+    HostApplication application ("Bare VST3 host");
     std::optional<Vst3Module> loaded;
     std::optional<PluginInstance> plugin;
 

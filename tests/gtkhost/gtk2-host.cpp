@@ -13,8 +13,6 @@
 #include "RawVst3Host.h"
 #include "SocketEditorWindow.h"
 
-#include <pluginterfaces/vst/ivsthostapplication.h>
-
 #include <cstdio>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -28,47 +26,9 @@ namespace
 using namespace Steinberg;
 using echovane::gtkhost::GlibRunLoop;
 using echovane::gtkhost::SocketEditorWindow;
+using echovane::rawhost::HostApplication;
 using echovane::rawhost::PluginInstance;
 using echovane::rawhost::Vst3Module;
-
-/** The host application the plug-in is initialised with: a name and nothing else, as the
-    plug-in's component and controller talk to each other directly here. */
-class HostApplication final : public Vst::IHostApplication
-{
-public:
-    tresult PLUGIN_API getName (Vst::String128 name) override
-    {
-        const char* const ourName = "Echovane GTK 2 test host";
-        size_t i = 0;
-
-        for (; ourName[i] != 0 && i < 127; ++i)
-            name[i] = static_cast<Vst::TChar> (ourName[i]);
-
-        name[i] = 0;
-        return kResultOk;
-    }
-
-    tresult PLUGIN_API createInstance (TUID, TUID, void** object) override
-    {
-        *object = nullptr;
-        return kNotImplemented;
-    }
-
-    tresult PLUGIN_API queryInterface (const TUID queried, void** object) override
-    {
-        if (FUnknownPrivate::iidEqual (queried, FUnknown::iid) || FUnknownPrivate::iidEqual (queried, Vst::IHostApplication::iid))
-        {
-            *object = this;
-            return kResultOk;
-        }
-
-        *object = nullptr;
-        return kNoInterface;
-    }
-
-    uint32 PLUGIN_API addRef() override { return 1; }
-    uint32 PLUGIN_API release() override { return 1; }
-};
 
 void answer (const std::string& line)
 {
@@ -173,7 +133,7 @@ int main (int argc, char** argv)
 
     try
     {
-        HostApplication application;
+        HostApplication application ("Echovane GTK 2 test host");
         const Vst3Module module (argv[1]);
         const PluginInstance plugin (module, &application);
 

@@ -95,6 +95,36 @@ std::array<char, 16> Vst3Module::classId (const char* category) const
 }
 
 //==============================================================================
+tresult PLUGIN_API HostApplication::getName (Vst::String128 nameToFill)
+{
+    size_t i = 0;
+
+    for (; i < name.size() && i < 127; ++i)
+        nameToFill[i] = static_cast<Vst::TChar> (name[i]);
+
+    nameToFill[i] = 0;
+    return kResultOk;
+}
+
+tresult PLUGIN_API HostApplication::createInstance (TUID, TUID, void** object)
+{
+    *object = nullptr;
+    return kNotImplemented;
+}
+
+tresult PLUGIN_API HostApplication::queryInterface (const TUID wanted, void** object)
+{
+    if (FUnknownPrivate::iidEqual (wanted, FUnknown::iid) || FUnknownPrivate::iidEqual (wanted, Vst::IHostApplication::iid))
+    {
+        *object = static_cast<Vst::IHostApplication*> (this);
+        return kResultOk;
+    }
+
+    *object = nullptr;
+    return kNoInterface;
+}
+
+//==============================================================================
 tresult PLUGIN_API MemoryStream::queryInterface (const TUID iid, void** object)
 {
     if (FUnknownPrivate::iidEqual (iid, FUnknown::iid) || FUnknownPrivate::iidEqual (iid, IBStream::iid))

@@ -40,6 +40,29 @@ private:
     Steinberg::IPluginFactory* pluginFactory = nullptr;
 };
 
+/** The host application a plug-in is initialised with, as a host hands over its own: a name and
+    nothing else. */
+class HostApplication final : public Steinberg::Vst::IHostApplication
+{
+public:
+    explicit HostApplication (std::string hostName)
+        : name (std::move (hostName))
+    {
+    }
+    virtual ~HostApplication() = default;
+
+    Steinberg::tresult PLUGIN_API getName (Steinberg::Vst::String128 nameToFill) override;
+    Steinberg::tresult PLUGIN_API createInstance (Steinberg::TUID, Steinberg::TUID, void** object) override;
+
+    Steinberg::tresult PLUGIN_API queryInterface (const Steinberg::TUID wanted, void** object) override;
+    // Lives as long as the instances it is handed to; nothing counts its references.
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+
+private:
+    std::string name;
+};
+
 /** A stream over bytes held by the host, seekable and sized, as hosts hand state to plug-ins. */
 class MemoryStream final : public Steinberg::IBStream
     , public Steinberg::ISizeableStream
