@@ -198,6 +198,20 @@ TEST_F (BundleState, ASavedBlockCutAtAnyLengthChangesNothing)
     }
 }
 
+// A project holding values of megabytes restores through the host, and promptly: reading a
+// number takes time in proportion to its length. The watchdog is a bound against a hang only.
+TEST_F (BundleState, GiantAttributesRestore)
+{
+    Watchdog watchdog (std::chrono::seconds (30));
+    watchdog.step ("three attributes of 3 MB through the host");
+    const auto megabytes = std::string (3 << 20, '7');
+
+    writeComponentState (*plugin, stateBlockWithElement ("<Delay Mix=\"" + megabytes + "\" Sync=\"0." + megabytes + "\" Other=\"" + megabytes + "\" sizechanger=\"1\"/>"));
+
+    // Beyond 1 counts as 1, "Sync" snaps to its hundredths, and what the block lacks is 0.
+    expectValues (savedValues (*plugin), withChanges (zeros, { { "Mix", 1.0 }, { "Sync", 0.78 }, { "sizechanger", 1.0 } }));
+}
+
 // A toggle a host set to 0.7, which the engine counts as on, comes back on from the project.
 TEST_F (BundleState, TogglesComeBackAsTheEngineHadThem)
 {
